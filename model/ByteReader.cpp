@@ -1,0 +1,87 @@
+#include "model/ByteReader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+TKorByteReader::TKorByteReader(std::span<const uint8_t> Bytes, std::string FileName)
+    : bytes(Bytes), fileName(std::move(FileName)) {}
+
+void TKorByteReader::Need(int64_t Count, const char* Field) const {
+  if (Count <= Remaining()) return;
+  Fail(offset, std::string(Field) + " needs " + std::to_string(Count) + " bytes but only " +
+                   std::to_string(Remaining()) + " remain (the file is truncated)");
+}
+
+uint32_t TKorByteReader::ReadUInt32(const char* Field) {
+  Need(4, Field);
+  const uint8_t* p = bytes.data() + offset;
+  offset += 4;
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+int32_t TKorByteReader::ReadInt32(const char* Field) {
+  return static_cast<int32_t>(ReadUInt32(Field));
+}
+
+uint16_t TKorByteReader::ReadUInt16(const char* Field) {
+  Need(2, Field);
+  const uint8_t* p = bytes.data() + offset;
+  offset += 2;
+  return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+float TKorByteReader::ReadFloat(const char* Field) {
+  const uint32_t bits = ReadUInt32(Field);
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+void TKorByteReader::ReadRaw(void* Out, int64_t Count, const char* Field) {
+  Need(Count, Field);
+  std::memcpy(Out, bytes.data() + offset, static_cast<size_t>(Count));
+  offset += Count;
+}
+
+int32_t TKorByteReader::ReadCount(const char* Field) {
+  const int64_t at = offset;
+  const int32_t count = ReadInt32(Field);
+  if (count < 0)
+    Fail(at, std::string(Field) + " is " + std::to_string(count) + "; a count cannot be negative");
+  return count;
+}
+
+std::string TKorByteReader::ReadName(int32_t MaxLength, const char* Field) {
+  const int64_t at = offset;
+  const int64_t limit = std::min<int64_t>(Remaining(), int64_t{MaxLength} + 1);
+  const uint8_t* start = bytes.data() + offset;
+  const void* zero = std::memchr(start, 0, static_cast<size_t>(limit));
+  if (zero == nullptr) {
+    if (limit > MaxLength) {
+      Fail(at, std::string(Field) + " is longer than " + std::to_string(MaxLength) +
+                   " bytes (no 0 byte among its first " + std::to_string(MaxLength + 1) + ")");
+    }
+    Fail(at, std::string(Field) + " has no terminating 0 byte before the end of the file");
+  }
+  const auto length = static_cast<const uint8_t*>(zero) - start;
+  offset += length + 1;
+  return std::string(reinterpret_cast<const char*>(start), static_cast<size_t>(length));
+}
+
+void TKorByteReader::RequireRoom(int64_t Bytes, int64_t At, const std::string& What) const {
+  if (Bytes <= Remaining()) return;
+  Fail(At, What + " needs at least " + std::to_string(Bytes) + " more bytes but only " +
+               std::to_string(Remaining()) + " remain");
+}
+
+void TKorByteReader::Fail(int64_t At, const std::string& What) const {
+  std::string where;
+  if (Place.Object >= 0) where = "object " + std::to_string(Place.Object);
+  if (Place.Record != nullptr) {
+    if (!where.empty()) where += ", ";
+    where += std::string(Place.Record) + " " + std::to_string(Place.Index);
+  }
+  throw EKorModelError(fileName, At, where.empty() ? What : where + ": " + What);
+}

@@ -1,0 +1,330 @@
+#include "model/LoadModel.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "model/ByteReader.h"
+#include "model/KorPath.h"
+
+namespace {
+
+// Least sizes of the records, used to reject counts the rest of the file cannot hold before
+// anything is allocated for them.
+constexpr int64_t ObjectHeaderBytes = 148;  // four counts, Tag, Local, Base
+constexpr int64_t ParentIndexBytes = 4;
+constexpr int64_t VertexBytes = 36;
+constexpr int64_t MinFaceBytes = 12 + 2 * KorMinFaceIndices;
+constexpr int64_t PointBytes = 12;
+constexpr int64_t MinPlainFaceBytes = 8;
+constexpr int64_t MinObjectBytes = ObjectHeaderBytes + ParentIndexBytes;
+
+// The four counts at the head of an object block.
+struct TObjectCounts {
+  int32_t Vertices = 0, Faces = 0, Points = 0, PlainFaces = 0;
+};
+
+// Reads one file. Everything it makes is listed so that a failure anywhere can give all of it
+// back: the destructor does that unless the load finished.
+class TKorLoader {
+ public:
+  TKorLoader(TKorTextureMaker* View, const std::string& FileName, std::span<const uint8_t> Bytes)
+      : reader(Bytes, FileName), view(View), directory(ModelDirectory(FileName)) {}
+  ~TKorLoader();
+  TKorLoader(const TKorLoader&) = delete;
+  TKorLoader& operator=(const TKorLoader&) = delete;
+
+  TKorObject* Load(TKorModelIndex* Index);
+
+ private:
+  void ReadTextureTable();
+  void ReadTextureEntry(int32_t Entry);
+  void ReadObjectList();
+  void ReadObject(int32_t I);
+  TObjectCounts ReadCounts();
+  void ReadVertices(TKorObject*& Obj, int32_t Count);
+  void ReadFaces(TKorObject*& Obj, int32_t Count);
+  void ReadPoints(TKorObject*& Obj, int32_t Count);
+  void ReadPlainFaces(TKorObject*& Obj, int32_t Count);
+  // Reads a polygon's Count and indices into `indices`; returns Count.
+  int32_t ReadPolygonIndices(const TKorObject* Obj, int32_t MinCount);
+  void ReadParent(int32_t I);
+  void DropObjectsOutsideTheTree();
+  void FillIndex(TKorModelIndex& Index) const;
+  void GiveBack() noexcept;
+
+  TKorByteReader reader;
+  TKorTextureMaker* view;
+  std::string directory;
+  std::vector<std::string> names;                // the texture table as read
+  std::vector<const TKorTexdata*> textureList;   // one per entry; repeats share
+  std::vector<const TKorTexdata*> madeTextures;  // each texture made once
+  std::vector<TKorObject*> objects;              // file order
+  std::vector<int32_t> parentIndexes;
+  int32_t objectCount = 0;
+  std::array<uint16_t, KorMaxPolygonIndices> indices{};
+  bool finished = false;
+};
+
+TKorLoader::~TKorLoader() {
+  if (!finished) GiveBack();
+}
+
+void TKorLoader::GiveBack() noexcept {
+  // Objects are unlinked first, so each is freed exactly once whatever links were made.
+  for (TKorObject* object : objects) {
+    if (object == nullptr) continue;
+    object->FirstChild = nullptr;
+    object->Next = nullptr;
+  }
+  for (TKorObject*& object : objects) FreeObject(object);
+  for (auto made = madeTextures.rbegin(); made != madeTextures.rend(); ++made) {
+    try {
+      view->DiscardTexture(*made);
+    } catch (...) {
+      // The load is already failing; the first fault is the one to report.
+    }
+  }
+}
+
+TKorObject* TKorLoader::Load(TKorModelIndex* Index) {
+  ReadTextureTable();
+  ReadObjectList();
+  DropObjectsOutsideTheTree();
+  if (Index != nullptr) FillIndex(*Index);
+  finished = true;
+  return objects[0];
+}
+
+void TKorLoader::ReadTextureTable() {
+  const int64_t at = reader.Offset();
+  const int32_t count = reader.ReadCount("TextureCount");
+  // Each name takes at least its 0 byte, and ObjectCount and one object must follow.
+  reader.RequireRoom(int64_t{count} + 4 + MinObjectBytes, at,
+                     "TextureCount " + std::to_string(count));
+  for (int32_t entry = 0; entry < count; ++entry) ReadTextureEntry(entry);
+  reader.Place = {};
+}
+
+void TKorLoader::ReadTextureEntry(int32_t Entry) {
+  reader.Place = {-1, "texture name", Entry};
+  const int64_t at = reader.Offset();
+  std::string name = reader.ReadName(KorMaxNameLength, "the name");
+  for (const TKorTexdata* made : madeTextures) {
+    if (made->Name == name) {
+      textureList.push_back(made);
+      names.push_back(std::move(name));
+      return;
+    }
+  }
+  const std::string path = TexturePath(directory, name);
+  const TKorTexdata* texture = nullptr;
+  try {
+    texture = view->MakeTextureFromFile(path, name);
+  } catch (const std::exception& error) {
+    reader.Fail(at, "cannot load bitmap \"" + path + "\": " + error.what());
+  }
+  if (texture == nullptr) reader.Fail(at, "cannot load bitmap \"" + path + "\"");
+  madeTextures.push_back(texture);
+  textureList.push_back(texture);
+  names.push_back(std::move(name));
+}
+
+void TKorLoader::ReadObjectList() {
+  const int64_t at = reader.Offset();
+  const int32_t count = reader.ReadInt32("ObjectCount");
+  if (count <= 0) {
+    reader.Fail(
+        at, "ObjectCount is " + std::to_string(count) + "; a model needs at least its root object");
+  }
+  if (count > KorMaxObjects) {
+    reader.Fail(at, "ObjectCount " + std::to_string(count) + " is above the format's limit of " +
+                        std::to_string(KorMaxObjects));
+  }
+  reader.RequireRoom(int64_t{count} * MinObjectBytes, at, "ObjectCount " + std::to_string(count));
+  objectCount = count;
+  objects.reserve(static_cast<size_t>(count));
+  parentIndexes.reserve(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) ReadObject(i);
+}
+
+TObjectCounts TKorLoader::ReadCounts() {
+  TObjectCounts counts;
+  counts.Vertices = reader.ReadCount("VertexCount");
+  counts.Faces = reader.ReadCount("FaceCount");
+  counts.Points = reader.ReadCount("PointCount");
+  counts.PlainFaces = reader.ReadCount("PlainFaceCount");
+  return counts;
+}
+
+void TKorLoader::ReadObject(int32_t I) {
+  reader.Place = {I, nullptr, -1};
+  const int64_t at = reader.Offset();
+  const TObjectCounts counts = ReadCounts();
+  const int64_t least = (ObjectHeaderBytes - 16) + VertexBytes * counts.Vertices +
+                        MinFaceBytes * counts.Faces + PointBytes * counts.Points +
+                        MinPlainFaceBytes * counts.PlainFaces + ParentIndexBytes;
+  reader.RequireRoom(least, at,
+                     "the block's " + std::to_string(counts.Vertices) + " vertices, " +
+                         std::to_string(counts.Faces) + " faces, " + std::to_string(counts.Points) +
+                         " points and " + std::to_string(counts.PlainFaces) + " plain faces");
+  TKorObject* object = nullptr;
+  NewObject(object, counts.Vertices, counts.Faces, counts.Points, counts.PlainFaces);
+  objects.push_back(object);
+  reader.ReadRaw(&object->Tag, sizeof object->Tag, "Tag");
+  for (float& element : object->Local.m) element = reader.ReadFloat("Local");
+  for (float& element : object->Base.m) element = reader.ReadFloat("Base");
+  ReadVertices(object, counts.Vertices);
+  ReadFaces(object, counts.Faces);
+  ReadPoints(object, counts.Points);
+  ReadPlainFaces(object, counts.PlainFaces);
+  ReadParent(I);
+}
+
+void TKorLoader::ReadVertices(TKorObject*& Obj, int32_t Count) {
+  reader.Place.Record = "vertex";
+  for (int32_t d = 0; d < Count; ++d) {
+    reader.Place.Index = d;
+    const float x = reader.ReadFloat("X"), y = reader.ReadFloat("Y"), z = reader.ReadFloat("Z");
+    const float u = reader.ReadFloat("U"), v = reader.ReadFloat("V");
+    const float nx = reader.ReadFloat("NX"), ny = reader.ReadFloat("NY");
+    const float nz = reader.ReadFloat("NZ");
+    const uint32_t color = reader.ReadUInt32("Color");
+    AddVertex(Obj, color, x, y, z, nx, ny, nz, u, v);
+  }
+}
+
+int32_t TKorLoader::ReadPolygonIndices(const TKorObject* Obj, int32_t MinCount) {
+  const int64_t at = reader.Offset();
+  const int32_t count = reader.ReadInt32("Count");
+  if (count < MinCount || count > KorMaxPolygonIndices) {
+    reader.Fail(at, "Count is " + std::to_string(count) + "; it must be " +
+                        std::to_string(MinCount) + " to " + std::to_string(KorMaxPolygonIndices));
+  }
+  for (int32_t i = 0; i < count; ++i) {
+    const int64_t indexAt = reader.Offset();
+    const uint16_t index = reader.ReadUInt16("a vertex index");
+    if (index >= Obj->VertexCount) {
+      reader.Fail(indexAt, "vertex index " + std::to_string(index) + " is not below VertexCount " +
+                               std::to_string(Obj->VertexCount));
+    }
+    indices[static_cast<size_t>(i)] = index;
+  }
+  return count;
+}
+
+void TKorLoader::ReadFaces(TKorObject*& Obj, int32_t Count) {
+  reader.Place.Record = "face";
+  for (int32_t f = 0; f < Count; ++f) {
+    reader.Place.Index = f;
+    const int32_t count = ReadPolygonIndices(Obj, KorMinFaceIndices);
+    const int32_t flag = reader.ReadInt32("Flag");
+    const int64_t at = reader.Offset();
+    const int32_t textureIndex = reader.ReadInt32("TextureIndex");
+    if (textureIndex < 0 || textureIndex >= static_cast<int32_t>(textureList.size())) {
+      reader.Fail(at, "TextureIndex " + std::to_string(textureIndex) +
+                          " is outside the texture table of " + std::to_string(textureList.size()) +
+                          " entries");
+    }
+    AddFace(Obj, indices.data(), count, static_cast<uint8_t>(flag),
+            textureList[static_cast<size_t>(textureIndex)]);
+  }
+}
+
+void TKorLoader::ReadPoints(TKorObject*& Obj, int32_t Count) {
+  reader.Place.Record = "point";
+  for (int32_t d = 0; d < Count; ++d) {
+    reader.Place.Index = d;
+    const float x = reader.ReadFloat("X"), y = reader.ReadFloat("Y"), z = reader.ReadFloat("Z");
+    AddPoint(Obj, x, y, z);
+  }
+}
+
+void TKorLoader::ReadPlainFaces(TKorObject*& Obj, int32_t Count) {
+  reader.Place.Record = "plain face";
+  for (int32_t f = 0; f < Count; ++f) {
+    reader.Place.Index = f;
+    const int32_t count = ReadPolygonIndices(Obj, 0);
+    const int32_t flag = reader.ReadInt32("Flag");
+    AddPlainFace(Obj, indices.data(), count, static_cast<uint8_t>(flag));
+  }
+}
+
+void TKorLoader::ReadParent(int32_t I) {
+  reader.Place.Record = nullptr;
+  const int64_t at = reader.Offset();
+  const int32_t parent = reader.ReadInt32("ParentIndex");
+  const std::string said = "ParentIndex " + std::to_string(parent);
+  if (parent == I) reader.Fail(at, said + " names the object itself");
+  if (parent > I && parent < objectCount) reader.Fail(at, said + " names a later object");
+  if (parent < -1 || parent >= objectCount) {
+    reader.Fail(at, said + " is out of range (-1 or 0 to " + std::to_string(I - 1) + ")");
+  }
+  parentIndexes.push_back(parent);
+  if (parent >= 0) AttachObject(objects[static_cast<size_t>(parent)], objects.back());
+}
+
+void TKorLoader::DropObjectsOutsideTheTree() {
+  // Parents come before their children, so one pass in file order decides every object. An
+  // object outside the tree is not reachable from the result and would otherwise be lost.
+  std::vector<bool> inTree(objects.size(), false);
+  inTree[0] = true;
+  for (size_t i = 1; i < objects.size(); ++i) {
+    const int32_t parent = parentIndexes[i];
+    inTree[i] = parent >= 0 && inTree[static_cast<size_t>(parent)];
+  }
+  for (size_t i = 1; i < objects.size(); ++i) {
+    if (parentIndexes[i] == -1) FreeObject(objects[i]);  // with its descendants
+  }
+  for (size_t i = 1; i < objects.size(); ++i) {
+    if (!inTree[i]) objects[i] = nullptr;
+  }
+}
+
+void TKorLoader::FillIndex(TKorModelIndex& Index) const {
+  Index.TextureNames = names;
+  Index.Textures = textureList;
+  Index.Objects.assign(objects.begin(), objects.end());
+  Index.ParentIndexes = parentIndexes;
+  Index.FileSize = reader.Size();
+  Index.BytesRead = reader.Offset();
+}
+
+}  // namespace
+
+TKorObject* LoadModelFromBytes(TKorTextureMaker* View, const std::string& FileName,
+                               std::span<const uint8_t> Bytes, TKorModelIndex* Index) {
+  TKorLoader loader(View, FileName, Bytes);
+  return loader.Load(Index);
+}
+
+std::vector<uint8_t> ReadModelFile(const std::string& FileName) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(FileName.c_str(), "rb"),
+                                                       &std::fclose);
+  if (!file) {
+    throw EKorModelError(FileName, EKorModelError::NoOffset,
+                         std::string("cannot open: ") + std::strerror(errno));
+  }
+  std::vector<uint8_t> bytes;
+  std::array<uint8_t, 65536> chunk;
+  size_t got;
+  while ((got = std::fread(chunk.data(), 1, chunk.size(), file.get())) > 0) {
+    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+  }
+  if (std::ferror(file.get())) {
+    throw EKorModelError(FileName, static_cast<int64_t>(bytes.size()),
+                         std::string("cannot read: ") + std::strerror(errno));
+  }
+  return bytes;
+}
+
+TKorObject* LoadModel(TKorTextureMaker* View, const char* FileName, TKorModelIndex* Index) {
+  const std::vector<uint8_t> bytes = ReadModelFile(FileName);
+  return LoadModelFromBytes(View, FileName, bytes, Index);
+}
+
+TKorObject* LoadModel(TKorTextureMaker* View, const char* FileName) {
+  return LoadModel(View, FileName, nullptr);
+}
