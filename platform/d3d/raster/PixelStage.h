@@ -1,0 +1,63 @@
+#pragma once
+// The span and pixel stage: walks the covered pixels of one row of a triangle and runs each
+// through the fixed pipeline of the device:
+//   depth test -> texture (point sample, blended with the diffuse colour) -> specular add ->
+//   fog -> alpha test -> alpha blend -> dither and write -> depth write.
+// Attributes are stepped incrementally along the span from the triangle's planes.
+//
+// Everything that is constant for a draw call is gathered once in a PixelContext; the span
+// function is picked once per triangle from specialisations for target format, depth format,
+// texturing and perspective, so the inner loop carries no per-pixel tests of those.
+
+#include <cstdint>
+
+#include "platform/d3d/raster/DepthBuffer.h"
+#include "platform/d3d/raster/RenderStates.h"
+#include "platform/d3d/raster/Sampler.h"
+#include "platform/d3d/raster/Targets.h"
+#include "platform/d3d/raster/TriangleSetup.h"
+
+namespace kor::raster {
+
+enum class FogSource {
+  None,
+  Table,   // computed per pixel from screen z with the table mode, start, end and density
+  Vertex,  // interpolated from the vertices' specular alpha
+};
+
+struct PixelContext {
+  RenderTargetView target;
+  DepthBufferView depth;
+  bool depth_test = false;  // z enabled and a depth buffer bound
+  D3DCMPFUNC depth_func = D3DCMP_LESSEQUAL;
+  bool depth_write = false;
+  const Sampler* sampler = nullptr;  // null: untextured, the diffuse colour is the colour
+  D3DTEXTUREBLEND texture_blend = D3DTBLEND_MODULATE;
+  bool specular = false;
+  FogSource fog = FogSource::None;
+  D3DFOGMODE fog_mode = D3DFOG_LINEAR;
+  float fog_end = 1.0f;
+  float fog_scale = 1.0f;  // 1 / (end - start) for linear fog
+  float fog_density = 1.0f;
+  float fog_color[3] = {};  // red, green, blue, 0..255
+  bool dither = false;
+  bool alpha_test = false;
+  D3DCMPFUNC alpha_func = D3DCMP_ALWAYS;
+  std::int32_t alpha_ref = 0;
+  bool alpha_blend = false;
+  D3DBLEND src_blend = D3DBLEND_ONE;
+  D3DBLEND dest_blend = D3DBLEND_ZERO;
+};
+
+// Builds the per-draw context from the render states and the bound surfaces. depth may be null
+// (no buffer bound); sampler is null for untextured drawing.
+PixelContext MakePixelContext(const PipelineState& state, const RenderTargetView& target,
+                              const DepthBufferView* depth, const Sampler* sampler);
+
+// Shades pixels [first, last] of row y, which the caller has clipped to the target.
+using SpanFunction = void (*)(const PixelContext& context, const TriangleSetup& setup,
+                              std::int32_t y, std::int32_t first, std::int32_t last);
+
+SpanFunction SelectSpanFunction(const PixelContext& context, bool perspective);
+
+}  // namespace kor::raster

@@ -1,0 +1,31 @@
+#pragma once
+// Every tunable of the software rasteriser, in one place.
+
+#include <cstdint>
+
+namespace kor::raster {
+
+// Vertex positions are snapped to 1/16 pixel before the edge functions are formed. Four bits
+// keep slivers stable and, with the coordinate bound below, every edge product fits in 64 bits.
+inline constexpr int kSubpixelBits = 4;
+inline constexpr std::int64_t kSubpixelScale = std::int64_t{1} << kSubpixelBits;
+
+// Batches drawn with D3DDP_DONOTCLIP are only clipped when a vertex lies further than this many
+// pixels outside the viewport; within it the scissor alone keeps pixels on the target. The band
+// bounds fixed-point coordinates to about 2^15 pixels, far inside the 64-bit edge range.
+inline constexpr float kGuardBandPixels = 8192.0f;
+
+// Largest target, depth buffer or texture side accepted; larger views are refused as invalid.
+inline constexpr std::int32_t kMaxSurfaceSide = 16384;
+
+// A polygon clipped against four rectangle sides gains at most one vertex per side.
+inline constexpr int kMaxClippedVertices = 3 + 4;
+
+// Texture coordinates are shifted by whole repeats per triangle so that sampling works on small
+// positive numbers; texel positions beyond this bound are clamped rather than converted.
+inline constexpr float kMaxTexelCoordinate = 1.0e9f;
+
+// Ordered dither into 16-bit targets uses a 4 x 4 Bayer matrix.
+inline constexpr int kDitherSize = 4;
+
+}  // namespace kor::raster

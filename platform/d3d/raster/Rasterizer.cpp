@@ -1,0 +1,250 @@
+#include "platform/d3d/raster/Rasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/d3d/raster/Clipper.h"
+#include "platform/d3d/raster/RasterConfig.h"
+#include "platform/d3d/raster/TriangleSetup.h"
+
+namespace kor::raster {
+
+// Everything a draw call fixes for all its triangles.
+struct Rasterizer::Batch {
+  PixelContext context;
+  SpanFunction perspective_span = nullptr;
+  SpanFunction affine_span = nullptr;
+  PixelRect scissor;
+  ClipRect clip_rect;
+  bool perspective = false;
+  bool flat = false;
+  D3DCULL cull = D3DCULL_NONE;
+};
+
+namespace {
+
+// Pixel centres are integers, so a viewport's pixels lie strictly inside the rectangle grown by
+// half a pixel: its sides never pass through a pixel centre, and the scissor picks the pixels.
+ClipRect PixelCentreBounds(const PixelRect& rect) {
+  return {static_cast<float>(rect.left) - 0.5f, static_cast<float>(rect.top) - 0.5f,
+          static_cast<float>(rect.right) - 0.5f, static_cast<float>(rect.bottom) - 0.5f};
+}
+
+ClipRect GuardBand(const PixelRect& rect) {
+  return {static_cast<float>(rect.left) - kGuardBandPixels,
+          static_cast<float>(rect.top) - kGuardBandPixels,
+          static_cast<float>(rect.right) + kGuardBandPixels,
+          static_cast<float>(rect.bottom) + kGuardBandPixels};
+}
+
+PixelRect ToPixelRect(const D3DRECT& rect) {
+  return {rect.x1, rect.y1, rect.x2, rect.y2};
+}
+
+// Twice the signed area in screen space. With y pointing down, positive means the vertices run
+// clockwise on screen; D3DCULL_CCW removes negative (counter-clockwise) triangles, D3DCULL_CW
+// positive ones.
+double ScreenArea(const D3DTLVERTEX& v0, const D3DTLVERTEX& v1, const D3DTLVERTEX& v2) {
+  const double x1 = static_cast<double>(v1.sx) - v0.sx, y1 = static_cast<double>(v1.sy) - v0.sy;
+  const double x2 = static_cast<double>(v2.sx) - v0.sx, y2 = static_cast<double>(v2.sy) - v0.sy;
+  return x1 * y2 - x2 * y1;
+}
+
+bool IsCulled(D3DCULL mode, double area) {
+  if (mode == D3DCULL_CCW) return area < 0.0;
+  if (mode == D3DCULL_CW) return area > 0.0;
+  return false;
+}
+
+bool HasFinitePosition(const D3DTLVERTEX& v) {
+  return std::isfinite(v.sx) && std::isfinite(v.sy);
+}
+
+bool UsableForPerspective(const D3DTLVERTEX& v) {
+  return std::isfinite(v.rhw) && v.rhw > 0.0f;
+}
+
+void SetColorAttributes(D3DCOLOR color, D3DCOLOR specular, RasterVertex* out) {
+  out->attr[kAttrRed] = static_cast<float>(RGBA_GETRED(color));
+  out->attr[kAttrGreen] = static_cast<float>(RGBA_GETGREEN(color));
+  out->attr[kAttrBlue] = static_cast<float>(RGBA_GETBLUE(color));
+  out->attr[kAttrAlpha] = static_cast<float>(RGBA_GETALPHA(color));
+  out->attr[kAttrSpecularRed] = static_cast<float>(RGBA_GETRED(specular));
+  out->attr[kAttrSpecularGreen] = static_cast<float>(RGBA_GETGREEN(specular));
+  out->attr[kAttrSpecularBlue] = static_cast<float>(RGBA_GETBLUE(specular));
+  out->attr[kAttrFog] = static_cast<float>(RGBA_GETALPHA(specular));
+}
+
+}  // namespace
+
+bool Rasterizer::SetRenderState(D3DRENDERSTATETYPE state, std::uint32_t value) {
+  return states_.Set(state, value);
+}
+
+bool Rasterizer::GetRenderState(D3DRENDERSTATETYPE state, std::uint32_t* value) const {
+  return states_.Get(state, value);
+}
+
+void Rasterizer::SetRenderTarget(const RenderTargetView& target) {
+  ValidateTarget(target);
+  target_ = target;
+}
+
+void Rasterizer::SetDepthBuffer(const DepthBufferView& depth) {
+  ValidateDepthBuffer(depth);
+  depth_ = depth;
+}
+
+void Rasterizer::DetachDepthBuffer() {
+  depth_.reset();
+}
+
+void Rasterizer::SetTexture(const TextureView& texture) {
+  ValidateTexture(texture);
+  texture_ = texture;
+}
+
+void Rasterizer::DetachTexture() {
+  texture_.reset();
+}
+
+void Rasterizer::SetViewport(const D3DRECT& rect) {
+  viewport_ = ToPixelRect(rect);
+}
+
+void Rasterizer::ResetViewport() {
+  viewport_.reset();
+}
+
+PixelRect Rasterizer::Scissor(bool with_depth) const {
+  PixelRect scissor{0, 0, target_->width, target_->height};
+  if (viewport_) scissor = Intersect(scissor, *viewport_);
+  if (with_depth) scissor = Intersect(scissor, {0, 0, depth_->width, depth_->height});
+  return scissor;
+}
+
+DrawResult Rasterizer::Clear(std::uint32_t count, const D3DRECT* rects, std::uint32_t flags,
+                             D3DCOLOR color, float z) {
+  if (count > 0 && rects == nullptr) return DrawResult::InvalidParams;
+  const bool clear_target = (flags & D3DCLEAR_TARGET) != 0;
+  const bool clear_depth = (flags & D3DCLEAR_ZBUFFER) != 0 && depth_.has_value();
+  if (clear_target && !target_) return DrawResult::NoTarget;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    PixelRect rect = ToPixelRect(rects[i]);
+    if (viewport_) rect = Intersect(rect, *viewport_);
+    if (clear_target) FillTargetRect(*target_, rect, color);
+    if (clear_depth) FillDepthRect(*depth_, rect, z);
+  }
+  return DrawResult::Ok;
+}
+
+DrawResult Rasterizer::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, const D3DTLVERTEX* vertices,
+                                            std::uint32_t vertex_count,
+                                            const std::uint16_t* indices, std::uint32_t index_count,
+                                            std::uint32_t flags) {
+  if (!target_) return DrawResult::NoTarget;
+  if (type != D3DPT_TRIANGLELIST || index_count % 3 != 0) return DrawResult::InvalidParams;
+  if (index_count == 0) return DrawResult::Ok;
+  if (vertices == nullptr || indices == nullptr) return DrawResult::InvalidParams;
+  if (*std::max_element(indices, indices + index_count) >= vertex_count) {
+    return DrawResult::InvalidParams;
+  }
+
+  const PipelineState& state = states_.Pipeline();
+  if (texture_) sampler_.Bind(*texture_, state.address_u, state.address_v);
+  Batch batch;
+  const bool depth_used = state.z_enable && depth_.has_value();
+  batch.context = MakePixelContext(state, *target_, depth_used ? &*depth_ : nullptr,
+                                   texture_ ? &sampler_ : nullptr);
+  batch.perspective_span = SelectSpanFunction(batch.context, true);
+  batch.affine_span = SelectSpanFunction(batch.context, false);
+  batch.scissor = Scissor(depth_used);
+  if (batch.scissor.IsEmpty()) return DrawResult::Ok;
+  batch.clip_rect =
+      (flags & D3DDP_DONOTCLIP) != 0 ? GuardBand(batch.scissor) : PixelCentreBounds(batch.scissor);
+  batch.perspective = state.perspective && texture_.has_value();
+  batch.flat = state.shade_mode == D3DSHADE_FLAT;
+  batch.cull = state.cull_mode;
+
+  for (std::uint32_t i = 0; i < index_count; i += 3) {
+    DrawTriangle(batch, vertices[indices[i]], vertices[indices[i + 1]], vertices[indices[i + 2]]);
+  }
+  return DrawResult::Ok;
+}
+
+void Rasterizer::DrawTriangle(const Batch& batch, const D3DTLVERTEX& v0, const D3DTLVERTEX& v1,
+                              const D3DTLVERTEX& v2) {
+  ++stats_.triangles;
+  if (!HasFinitePosition(v0) || !HasFinitePosition(v1) || !HasFinitePosition(v2)) {
+    ++stats_.rejected;
+    return;
+  }
+  const double area = ScreenArea(v0, v1, v2);
+  if (!(area != 0.0) || IsCulled(batch.cull, area)) {
+    ++stats_.culled;
+    return;
+  }
+
+  const D3DTLVERTEX* source[3] = {&v0, &v1, &v2};
+  // A vertex behind the eye or without a usable 1/w cannot be divided by; such a triangle is
+  // drawn with affine texture coordinates instead.
+  const bool perspective = batch.perspective && UsableForPerspective(v0) &&
+                           UsableForPerspective(v1) && UsableForPerspective(v2);
+  RasterVertex triangle[3];
+  PrepareTriangle(batch, source, perspective, triangle);
+
+  switch (Classify(triangle, batch.clip_rect)) {
+    case ClipRelation::Outside:
+      ++stats_.rejected;
+      return;
+    case ClipRelation::Inside:
+      RasterizeTriangle(batch, triangle[0], triangle[1], triangle[2], perspective);
+      return;
+    case ClipRelation::Crossing:
+      break;
+  }
+  ++stats_.clipped;
+  RasterVertex polygon[kMaxClippedVertices];
+  const int count = ClipTriangle(triangle, batch.clip_rect, polygon);
+  for (int i = 1; i + 1 < count; ++i) {
+    RasterizeTriangle(batch, polygon[0], polygon[i], polygon[i + 1], perspective);
+  }
+}
+
+void Rasterizer::PrepareTriangle(const Batch& batch, const D3DTLVERTEX* (&source)[3],
+                                 bool perspective, RasterVertex (&out)[3]) const {
+  const PipelineState& state = states_.Pipeline();
+  const float shift_u = Sampler::RepeatShift(
+      std::min({source[0]->tu, source[1]->tu, source[2]->tu}), state.address_u);
+  const float shift_v = Sampler::RepeatShift(
+      std::min({source[0]->tv, source[1]->tv, source[2]->tv}), state.address_v);
+  for (int i = 0; i < 3; ++i) {
+    const D3DTLVERTEX& v = *source[i];
+    RasterVertex& r = out[i];
+    r.x = v.sx;
+    r.y = v.sy;
+    r.attr[kAttrZ] = v.sz;
+    r.attr[kAttrRhw] = v.rhw;
+    const float w_factor = perspective ? v.rhw : 1.0f;
+    r.attr[kAttrU] = (v.tu - shift_u) * w_factor;
+    r.attr[kAttrV] = (v.tv - shift_v) * w_factor;
+    // Flat shading takes both colours (and the vertex fog) of the first vertex.
+    const D3DTLVERTEX& shade = batch.flat ? *source[0] : v;
+    SetColorAttributes(shade.color, shade.specular, &r);
+  }
+}
+
+void Rasterizer::RasterizeTriangle(const Batch& batch, const RasterVertex& v0,
+                                   const RasterVertex& v1, const RasterVertex& v2,
+                                   bool perspective) {
+  TriangleSetup setup;
+  if (!SetupTriangle(v0, v1, v2, batch.scissor, &setup)) return;
+  const SpanFunction span = perspective ? batch.perspective_span : batch.affine_span;
+  for (std::int32_t y = setup.first_row; y <= setup.last_row; ++y) {
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    if (CoveredSpan(setup, y, &first, &last)) span(batch.context, setup, y, first, last);
+  }
+}
+
+}  // namespace kor::raster

@@ -1,0 +1,95 @@
+#pragma once
+// The software rasteriser behind the Direct3D device stand-in. It knows nothing of COM or
+// DirectDraw: the device wrapper hands it plain views of its surfaces and forwards the render
+// states and draw calls it receives.
+//
+// Usage by a device: SetRenderTarget (and SetDepthBuffer) once the surfaces are known;
+// SetViewport from the current viewport; forward every SetRenderState; when the texture handle
+// changes, SetTexture with a view of that texture (DetachTexture for handle 0); Clear for the
+// viewport's Clear; DrawIndexedPrimitive for each batch. Nothing is allocated while drawing.
+
+#include <cstdint>
+#include <optional>
+
+#include "platform/d3d/D3DTypes.h"
+#include "platform/d3d/raster/DepthBuffer.h"
+#include "platform/d3d/raster/PixelStage.h"
+#include "platform/d3d/raster/RasterVertex.h"
+#include "platform/d3d/raster/RenderStates.h"
+#include "platform/d3d/raster/Sampler.h"
+#include "platform/d3d/raster/Targets.h"
+
+namespace kor::raster {
+
+enum class DrawResult {
+  Ok,
+  InvalidParams,  // unsupported primitive, missing arrays, an index past the vertex count, or
+                  // an index count that is not a whole number of triangles: nothing was drawn
+  NoTarget,       // no render target is set: nothing was drawn
+};
+
+// Running counts of what the triangle stage did, for tests and tuning.
+struct RasterStats {
+  std::uint64_t triangles = 0;  // triangles submitted
+  std::uint64_t culled = 0;     // removed by the cull mode or for having no area
+  std::uint64_t rejected = 0;   // wholly outside the clip rectangle, or not finite
+  std::uint64_t clipped = 0;    // cut by the clipper
+};
+
+class Rasterizer {
+ public:
+  // Render states keep the DirectX numbering; see RenderStateBlock for what is refused.
+  bool SetRenderState(D3DRENDERSTATETYPE state, std::uint32_t value);
+  bool GetRenderState(D3DRENDERSTATETYPE state, std::uint32_t* value) const;
+  const PipelineState& Pipeline() const { return states_.Pipeline(); }
+
+  // Surfaces are validated when set (std::invalid_argument naming the fault) and read or written
+  // directly while drawing; their memory must outlive its use here.
+  void SetRenderTarget(const RenderTargetView& target);
+  void SetDepthBuffer(const DepthBufferView& depth);
+  void DetachDepthBuffer();
+  void SetTexture(const TextureView& texture);
+  void DetachTexture();
+
+  // The viewport in target pixels, (x1, y1) inclusive, (x2, y2) exclusive. Drawing and clearing
+  // never leave viewport, target or depth buffer, whatever the vertices say. Until one is set
+  // (or after ResetViewport) the viewport is the whole target.
+  void SetViewport(const D3DRECT& rect);
+  void ResetViewport();
+
+  // Fills the rectangles (each clipped to the viewport and target) with the colour
+  // (D3DCLEAR_TARGET) and/or the depth z (D3DCLEAR_ZBUFFER; 1.0 is the far value).
+  DrawResult Clear(std::uint32_t count, const D3DRECT* rects, std::uint32_t flags, D3DCOLOR color,
+                   float z = 1.0f);
+
+  // Draws an indexed triangle list of pre-transformed vertices with the current states. Without
+  // D3DDP_DONOTCLIP triangles are clipped to the viewport; with it the caller promises they lie
+  // inside, and the rasteriser still keeps every pixel within viewport and target.
+  DrawResult DrawIndexedPrimitive(D3DPRIMITIVETYPE type, const D3DTLVERTEX* vertices,
+                                  std::uint32_t vertex_count, const std::uint16_t* indices,
+                                  std::uint32_t index_count, std::uint32_t flags);
+
+  const RasterStats& Stats() const { return stats_; }
+  void ResetStats() { stats_ = {}; }
+
+ private:
+  struct Batch;
+
+  PixelRect Scissor(bool with_depth) const;
+  void DrawTriangle(const Batch& batch, const D3DTLVERTEX& v0, const D3DTLVERTEX& v1,
+                    const D3DTLVERTEX& v2);
+  void PrepareTriangle(const Batch& batch, const D3DTLVERTEX* (&source)[3], bool perspective,
+                       RasterVertex (&out)[3]) const;
+  void RasterizeTriangle(const Batch& batch, const RasterVertex& v0, const RasterVertex& v1,
+                         const RasterVertex& v2, bool perspective);
+
+  RenderStateBlock states_;
+  std::optional<RenderTargetView> target_;
+  std::optional<DepthBufferView> depth_;
+  std::optional<TextureView> texture_;
+  std::optional<PixelRect> viewport_;
+  Sampler sampler_;
+  RasterStats stats_;
+};
+
+}  // namespace kor::raster

@@ -1,0 +1,127 @@
+#include "platform/d3d/raster/Sampler.h"
+
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "platform/d3d/raster/RasterConfig.h"
+#include "platform/d3d/raster/Targets.h"
+
+namespace kor::raster {
+
+namespace {
+
+int BytesPerTexel(TextureFormat format) {
+  switch (format) {
+    case TextureFormat::Palette8:
+      return 1;
+    case TextureFormat::Rgb565:
+    case TextureFormat::Argb1555:
+      return 2;
+    case TextureFormat::Argb8888:
+      return 4;
+  }
+  return 4;
+}
+
+std::int32_t PowerOfTwoMask(std::int32_t size) {
+  return (size & (size - 1)) == 0 ? size - 1 : 0;
+}
+
+// Truncates a texel position known to be meant as non-negative; NaN and negatives give 0 and
+// huge values are bounded, so the conversion is always defined.
+std::int32_t TruncateNonNegative(float t) {
+  if (!(t > 0.0f)) return 0;
+  if (t >= kMaxTexelCoordinate) return static_cast<std::int32_t>(kMaxTexelCoordinate);
+  return static_cast<std::int32_t>(t);
+}
+
+}  // namespace
+
+bool FormatHasAlpha(TextureFormat format) {
+  return format == TextureFormat::Argb1555 || format == TextureFormat::Argb8888;
+}
+
+void ValidateTexture(const TextureView& texture) {
+  const auto fail = [](const std::string& what) {
+    throw std::invalid_argument("Rasterizer texture: " + what);
+  };
+  if (texture.bits == nullptr) fail("no texel memory");
+  if (texture.width < 1 || texture.height < 1 || texture.width > kMaxSurfaceSide ||
+      texture.height > kMaxSurfaceSide) {
+    fail("size " + std::to_string(texture.width) + " x " + std::to_string(texture.height) +
+         " is outside 1.." + std::to_string(kMaxSurfaceSide));
+  }
+  if (texture.pitch < texture.width * BytesPerTexel(texture.format)) {
+    fail("pitch " + std::to_string(texture.pitch) + " is shorter than a row of " +
+         std::to_string(texture.width) + " texels");
+  }
+  if (texture.format == TextureFormat::Palette8 && texture.palette == nullptr) {
+    fail("8-bit palettised texture without a palette");
+  }
+}
+
+void Sampler::Bind(const TextureView& texture, D3DTEXTUREADDRESS addressU,
+                   D3DTEXTUREADDRESS addressV) {
+  texture_ = texture;
+  address_u_ = addressU;
+  address_v_ = addressV;
+  mask_u_ = PowerOfTwoMask(texture.width);
+  mask_v_ = PowerOfTwoMask(texture.height);
+  has_alpha_ = FormatHasAlpha(texture.format);
+}
+
+float Sampler::RepeatShift(float smallest, D3DTEXTUREADDRESS mode) {
+  if (!std::isfinite(smallest)) return 0.0f;
+  switch (mode) {
+    case D3DTADDRESS_WRAP:
+      // One period below the smallest value keeps rounding just under it positive too.
+      return std::floor(smallest) - 1.0f;
+    case D3DTADDRESS_MIRROR:
+      return 2.0f * std::floor(smallest * 0.5f) - 2.0f;
+    default:
+      return 0.0f;
+  }
+}
+
+std::int32_t Sampler::TexelIndex(float coordinate, std::int32_t size, std::int32_t mask,
+                                 D3DTEXTUREADDRESS mode) {
+  const float t = coordinate * static_cast<float>(size);
+  switch (mode) {
+    case D3DTADDRESS_MIRROR: {
+      const std::int32_t i = TruncateNonNegative(t) % (2 * size);
+      return i < size ? i : 2 * size - 1 - i;
+    }
+    case D3DTADDRESS_CLAMP:
+    case D3DTADDRESS_BORDER: {
+      if (!(t > 0.0f)) return 0;
+      if (t >= static_cast<float>(size)) return size - 1;
+      return static_cast<std::int32_t>(t);
+    }
+    default: {
+      const std::int32_t i = TruncateNonNegative(t);
+      return mask != 0 ? (i & mask) : (i % size);
+    }
+  }
+}
+
+D3DCOLOR Sampler::Fetch(std::int32_t x, std::int32_t y) const {
+  const auto* row = static_cast<const std::uint8_t*>(texture_.bits) +
+                    static_cast<std::ptrdiff_t>(y) * texture_.pitch;
+  switch (texture_.format) {
+    case TextureFormat::Palette8:
+      return 0xFF000000u | texture_.palette[row[x]];
+    case TextureFormat::Rgb565:
+      return ExpandRgb565(reinterpret_cast<const std::uint16_t*>(row)[x]);
+    case TextureFormat::Argb1555: {
+      const std::uint32_t p = reinterpret_cast<const std::uint16_t*>(row)[x];
+      return ((p & 0x8000u) ? 0xFF000000u : 0u) | (Expand5((p >> 10) & 0x1Fu) << 16) |
+             (Expand5((p >> 5) & 0x1Fu) << 8) | Expand5(p & 0x1Fu);
+    }
+    case TextureFormat::Argb8888:
+      return reinterpret_cast<const std::uint32_t*>(row)[x];
+  }
+  return 0;
+}
+
+}  // namespace kor::raster

@@ -1,0 +1,70 @@
+#pragma once
+// Texture sampling: point sampling of one texture in one of four formats, with wrap, mirror or
+// clamp addressing. Texel (i, j) covers u in [i / width, (i + 1) / width), so u = 0 is the left
+// edge of texel 0 and point sampling takes floor(u * width).
+
+#include <cstdint>
+
+#include "platform/d3d/D3DTypes.h"
+
+namespace kor::raster {
+
+enum class TextureFormat {
+  Palette8,  // 8-bit indices into a 256-entry palette of D3DCOLOR (its alpha is ignored)
+  Rgb565,    // 16 bits, no alpha
+  Argb1555,  // 16 bits, one alpha bit
+  Argb8888,  // 32 bits, D3DCOLOR layout
+};
+
+// A texture as the rasteriser reads it. The memory (and the palette) stay the caller's and must
+// live while the texture is bound.
+struct TextureView {
+  const void* bits = nullptr;
+  std::int32_t pitch = 0;  // bytes from one row to the next
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  TextureFormat format = TextureFormat::Rgb565;
+  const D3DCOLOR* palette = nullptr;  // 256 entries, for Palette8 only
+};
+
+// Whether the format carries its own alpha; without it, MODULATE keeps the diffuse alpha.
+bool FormatHasAlpha(TextureFormat format);
+
+// Throws std::invalid_argument naming the fault (no memory, bad size, short pitch, a palettised
+// texture without a palette).
+void ValidateTexture(const TextureView& texture);
+
+class Sampler {
+ public:
+  // Binds a validated texture with its addressing per axis.
+  void Bind(const TextureView& texture, D3DTEXTUREADDRESS addressU, D3DTEXTUREADDRESS addressV);
+
+  bool HasAlpha() const { return has_alpha_; }
+
+  // A whole number of repeats to subtract from a triangle's coordinates, given their smallest
+  // value, so that texel positions stay small and positive along the triangle. Shifting by
+  // whole periods changes nothing the addressing mode can see.
+  static float RepeatShift(float smallest, D3DTEXTUREADDRESS mode);
+
+  // The texel under (u, v), as ARGB.
+  D3DCOLOR Sample(float u, float v) const {
+    return Fetch(TexelIndex(u, texture_.width, mask_u_, address_u_),
+                 TexelIndex(v, texture_.height, mask_v_, address_v_));
+  }
+
+  // The texel at (x, y), which must lie on the texture.
+  D3DCOLOR Fetch(std::int32_t x, std::int32_t y) const;
+
+ private:
+  static std::int32_t TexelIndex(float coordinate, std::int32_t size, std::int32_t mask,
+                                 D3DTEXTUREADDRESS mode);
+
+  TextureView texture_{};
+  D3DTEXTUREADDRESS address_u_ = D3DTADDRESS_WRAP;
+  D3DTEXTUREADDRESS address_v_ = D3DTADDRESS_WRAP;
+  std::int32_t mask_u_ = 0;  // size - 1 for power-of-two sizes, else 0
+  std::int32_t mask_v_ = 0;
+  bool has_alpha_ = false;
+};
+
+}  // namespace kor::raster

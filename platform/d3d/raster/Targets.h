@@ -1,0 +1,84 @@
+#pragma once
+// Render targets: plain memory given as pointer, pitch, size and pixel format. The rasteriser
+// never owns the memory; the DirectDraw surface (or a test) does.
+
+#include <cstdint>
+
+#include "platform/d3d/D3DTypes.h"
+
+namespace kor::raster {
+
+enum class TargetFormat {
+  Rgb565,    // 16 bits: red 15-11, green 10-5, blue 4-0
+  Xrgb8888,  // 32 bits: the top byte is written as 0xFF, then red, green, blue
+};
+
+struct RenderTargetView {
+  void* bits = nullptr;
+  std::int32_t pitch = 0;  // bytes from one row to the next
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  TargetFormat format = TargetFormat::Rgb565;
+};
+
+// A rectangle of pixels, left/top inclusive, right/bottom exclusive.
+struct PixelRect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
+
+  bool IsEmpty() const { return right <= left || bottom <= top; }
+};
+
+PixelRect Intersect(const PixelRect& a, const PixelRect& b);
+
+int BytesPerPixel(TargetFormat format);
+
+// Throws std::invalid_argument naming the fault when the view cannot be drawn into safely:
+// no memory, a side outside 1..kMaxSurfaceSide, or a pitch shorter than a row.
+void ValidateTarget(const RenderTargetView& target);
+
+// 5-6-5 packing by truncation, and expansion by bit replication (0x1F -> 0xFF, 0x10 -> 0x84).
+constexpr std::uint16_t PackRgb565(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+  return static_cast<std::uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+}
+constexpr std::uint32_t Expand5(std::uint32_t v) {
+  return (v << 3) | (v >> 2);
+}
+constexpr std::uint32_t Expand6(std::uint32_t v) {
+  return (v << 2) | (v >> 4);
+}
+constexpr D3DCOLOR ExpandRgb565(std::uint16_t p) {
+  return 0xFF000000u | (Expand5((p >> 11) & 0x1Fu) << 16) | (Expand6((p >> 5) & 0x3Fu) << 8) |
+         Expand5(p & 0x1Fu);
+}
+
+// The colour a target pixel holds, as opaque ARGB (5-6-5 expanded by bit replication).
+D3DCOLOR ReadTargetPixel(const RenderTargetView& target, std::int32_t x, std::int32_t y);
+
+// Fills the part of the rectangle that lies on the target with one colour, without dither.
+void FillTargetRect(const RenderTargetView& target, const PixelRect& rect, D3DCOLOR color);
+
+// 4 x 4 Bayer thresholds 0..15, indexed [y & 3][x & 3].
+inline constexpr std::uint8_t kBayer4[4][4] = {
+    {0, 8, 2, 10},
+    {12, 4, 14, 6},
+    {3, 11, 1, 9},
+    {15, 7, 13, 5},
+};
+
+// Packs 8-bit channels into 5-6-5 after adding the pixel's share of one quantisation step, so
+// that flat areas between two 16-bit levels come out as a pattern averaging the true colour.
+inline std::uint16_t PackRgb565Dithered(std::uint32_t r, std::uint32_t g, std::uint32_t b,
+                                        std::int32_t x, std::int32_t y) {
+  const std::uint32_t threshold = kBayer4[y & 3][x & 3];
+  const auto add = [](std::uint32_t c, std::uint32_t offset) {
+    const std::uint32_t sum = c + offset;
+    return sum > 255u ? 255u : sum;
+  };
+  // A 5-bit step is 8 levels of 8 bits, a 6-bit step 4: scale the 0..15 threshold to 0..7, 0..3.
+  return PackRgb565(add(r, threshold >> 1), add(g, threshold >> 2), add(b, threshold >> 1));
+}
+
+}  // namespace kor::raster
