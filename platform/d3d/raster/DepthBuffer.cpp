@@ -64,6 +64,12 @@ void FillDepthRect(const DepthBufferView& depth, const PixelRect& rect, float z)
     if (depth.format == DepthFormat::Depth16) {
       auto* cells = reinterpret_cast<std::uint16_t*>(row);
       std::fill(cells + area.left, cells + area.right, static_cast<std::uint16_t>(value));
+    } else if (depth.format == DepthFormat::Depth24) {
+      // The top byte of a 24-bit cell is not depth; it is kept, as drawing keeps it.
+      auto* cells = reinterpret_cast<std::uint32_t*>(row);
+      for (std::int32_t x = area.left; x < area.right; ++x) {
+        cells[x] = (cells[x] & 0xFF000000u) | value;
+      }
     } else {
       auto* cells = reinterpret_cast<std::uint32_t*>(row);
       std::fill(cells + area.left, cells + area.right, value);
