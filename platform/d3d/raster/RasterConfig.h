@@ -15,6 +15,10 @@ inline constexpr std::int64_t kSubpixelScale = std::int64_t{1} << kSubpixelBits;
 // bounds fixed-point coordinates to about 2^15 pixels, far inside the 64-bit edge range.
 inline constexpr float kGuardBandPixels = 8192.0f;
 
+// Largest coordinate magnitude triangle set-up accepts, in pixels; the guard band keeps drawn
+// triangles far inside it. At 2^20 pixels with 4 sub-pixel bits, edge products stay below 2^52.
+inline constexpr float kMaxSetupCoordinate = 1.0e6f;
+
 // Largest target, depth buffer or texture side accepted; larger views are refused as invalid.
 inline constexpr std::int32_t kMaxSurfaceSide = 16384;
 
@@ -25,7 +29,7 @@ inline constexpr int kMaxClippedVertices = 3 + 4;
 // positive numbers; texel positions beyond this bound are clamped rather than converted.
 inline constexpr float kMaxTexelCoordinate = 1.0e9f;
 
-// Ordered dither into 16-bit targets uses a 4 x 4 Bayer matrix.
+// Ordered dither into 16-bit targets uses a kDitherSize x kDitherSize Bayer matrix.
 inline constexpr int kDitherSize = 4;
 
 }  // namespace kor::raster

@@ -58,7 +58,8 @@ class Rasterizer {
   void ResetViewport();
 
   // Fills the rectangles (each clipped to the viewport and target) with the colour
-  // (D3DCLEAR_TARGET) and/or the depth z (D3DCLEAR_ZBUFFER; 1.0 is the far value).
+  // (D3DCLEAR_TARGET, no dither) and/or the depth z (D3DCLEAR_ZBUFFER; 1.0 is the far value;
+  // nothing happens to depth when no depth buffer is bound).
   DrawResult Clear(std::uint32_t count, const D3DRECT* rects, std::uint32_t flags, D3DCOLOR color,
                    float z = 1.0f);
 

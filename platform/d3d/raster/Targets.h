@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/d3d/D3DTypes.h"
+#include "platform/d3d/raster/RasterConfig.h"
 
 namespace kor::raster {
 
@@ -60,8 +61,8 @@ D3DCOLOR ReadTargetPixel(const RenderTargetView& target, std::int32_t x, std::in
 // Fills the part of the rectangle that lies on the target with one colour, without dither.
 void FillTargetRect(const RenderTargetView& target, const PixelRect& rect, D3DCOLOR color);
 
-// 4 x 4 Bayer thresholds 0..15, indexed [y & 3][x & 3].
-inline constexpr std::uint8_t kBayer4[4][4] = {
+// Bayer thresholds 0..15, indexed [y % kDitherSize][x % kDitherSize].
+inline constexpr std::uint8_t kBayer4[kDitherSize][kDitherSize] = {
     {0, 8, 2, 10},
     {12, 4, 14, 6},
     {3, 11, 1, 9},
@@ -72,7 +73,8 @@ inline constexpr std::uint8_t kBayer4[4][4] = {
 // that flat areas between two 16-bit levels come out as a pattern averaging the true colour.
 inline std::uint16_t PackRgb565Dithered(std::uint32_t r, std::uint32_t g, std::uint32_t b,
                                         std::int32_t x, std::int32_t y) {
-  const std::uint32_t threshold = kBayer4[y & 3][x & 3];
+  static_assert(kDitherSize == 4, "the threshold scaling below assumes 16 levels");
+  const std::uint32_t threshold = kBayer4[y & (kDitherSize - 1)][x & (kDitherSize - 1)];
   const auto add = [](std::uint32_t c, std::uint32_t offset) {
     const std::uint32_t sum = c + offset;
     return sum > 255u ? 255u : sum;

@@ -36,13 +36,9 @@ struct TriangleSetup {
   float ddy[kAttributeCount] = {};
 };
 
-// Largest coordinate magnitude set-up accepts, in pixels. Callers clip to a guard band well
-// inside it; beyond it the fixed-point edges could overflow, so such triangles are refused.
-inline constexpr float kMaxSetupCoordinate = 1.0e6f;
-
 // Prepares one triangle of either winding for the pixels inside the scissor. Returns false when
 // there is nothing to draw: no area after snapping, nothing in the scissor, or a coordinate that
-// is not finite or beyond kMaxSetupCoordinate.
+// is not finite or beyond kMaxSetupCoordinate (callers clip to the guard band long before).
 bool SetupTriangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2,
                    const PixelRect& scissor, TriangleSetup* setup);
 
