@@ -1,0 +1,193 @@
+#include "tools/kordump/KorDump.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <iomanip>
+#include <locale>
+#include <map>
+#include <ostream>
+#include <sstream>
+
+#include "model/LoadModel.h"
+#include "tools/kordump/BitmapProbe.h"
+
+namespace {
+
+// The tag's four bytes as text when they are printable, else in hexadecimal.
+std::string TagText(int32_t tag) {
+  char bytes[4];
+  std::memcpy(bytes, &tag, 4);
+  std::string text = "\"";
+  for (char c : bytes) {
+    if (!std::isprint(static_cast<unsigned char>(c))) {
+      std::ostringstream hex;
+      hex << "0x" << std::hex << std::setw(8) << std::setfill('0') << static_cast<uint32_t>(tag);
+      return hex.str();
+    }
+    text += c;
+  }
+  return text + "\"";
+}
+
+std::string Triple(float x, float y, float z) {
+  std::ostringstream out;
+  out.imbue(std::locale::classic());
+  out << "(" << x << ", " << y << ", " << z << ")";
+  return out.str();
+}
+
+std::string MatrixText(const Matrix4& m) {
+  Matrix4 rotation = m;
+  rotation[12] = rotation[13] = rotation[14] = 0;
+  if (rotation == IdentityMatrix) {
+    if (m == IdentityMatrix) return "identity";
+    return "translation " + Triple(m[12], m[13], m[14]);
+  }
+  std::string text;
+  for (int row = 0; row < 4; ++row) {
+    text += (row == 0 ? "" : " ") + Triple(m[row * 4], m[row * 4 + 1], m[row * 4 + 2]);
+  }
+  return "rows " + text;
+}
+
+class TPrinter {
+ public:
+  TPrinter(std::ostream& out, const TKorModelIndex& index, const TBitmapProbe& probe)
+      : out(out), index(index), probe(probe) {}
+
+  void Header(const std::string& fileName) const;
+  void TextureTable() const;
+  void Tree(const TKorObject* root) const;
+  void Outside() const;
+
+ private:
+  int IndexOf(const TKorObject* object) const;
+  int TableEntryOf(const TKorTexdata* texture) const;
+  void Object(const TKorObject* object, int depth) const;
+  void Faces(const TKorObject& object, const std::string& pad) const;
+
+  std::ostream& out;
+  const TKorModelIndex& index;
+  const TBitmapProbe& probe;
+};
+
+void TPrinter::Header(const std::string& fileName) const {
+  out << fileName << ": " << index.FileSize << " bytes";
+  if (index.BytesRead < index.FileSize) {
+    out << ", of which the last " << index.FileSize - index.BytesRead << " are not read";
+  }
+  out << "\n";
+}
+
+void TPrinter::TextureTable() const {
+  const size_t count = index.TextureNames.size();
+  out << "Texture table: " << count << (count == 1 ? " entry" : " entries") << "\n";
+  for (size_t entry = 0; entry < count; ++entry) {
+    const std::string& name = index.TextureNames[entry];
+    out << "  [" << entry << "] \"" << name << "\"";
+    const int first = TableEntryOf(index.Textures[entry]);
+    if (first != static_cast<int>(entry)) {
+      out << "  same texture as [" << first << "]\n";
+      continue;
+    }
+    const auto facts = probe.Facts().find(name);
+    if (facts != probe.Facts().end()) {
+      out << "  " << facts->second.Width << " x " << facts->second.Height << ", "
+          << facts->second.BitsPerPixel << " bits per pixel";
+    }
+    out << "\n";
+  }
+}
+
+int TPrinter::IndexOf(const TKorObject* object) const {
+  for (size_t i = 0; i < index.Objects.size(); ++i) {
+    if (index.Objects[i] == object) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int TPrinter::TableEntryOf(const TKorTexdata* texture) const {
+  for (size_t i = 0; i < index.Textures.size(); ++i) {
+    if (index.Textures[i] == texture) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void TPrinter::Tree(const TKorObject* root) const {
+  int inTree = 0;
+  for (const TKorObject* object : index.Objects) inTree += object != nullptr;
+  out << "Objects: " << index.Objects.size() << " in the file, " << inTree
+      << " in the tree (children listed in the order the tree walks them)\n";
+  Object(root, 0);
+}
+
+void TPrinter::Object(const TKorObject* object, int depth) const {
+  const std::string pad(static_cast<size_t>(2 + 2 * depth), ' ');
+  const int i = IndexOf(object);
+  out << pad << "#" << i << " " << TagText(object->Tag);
+  const int parent = index.ParentIndexes[static_cast<size_t>(i)];
+  out << (parent < 0 ? "  root" : "  child of #" + std::to_string(parent)) << "\n";
+  out << pad << "  vertices " << object->VertexCount << ", faces " << object->FaceCount
+      << ", points " << object->PointCount << ", plain faces " << object->PlainFaceCount << "\n";
+  if (object->VertexCount + object->PointCount > 0) {
+    out << pad << "  box " << Triple(object->BoxMin.x, object->BoxMin.y, object->BoxMin.z) << " to "
+        << Triple(object->BoxMax.x, object->BoxMax.y, object->BoxMax.z) << "\n";
+  }
+  out << pad << "  Local " << MatrixText(object->Local) << "; Base " << MatrixText(object->Base)
+      << "\n";
+  Faces(*object, pad);
+  for (const TKorObject* child = object->FirstChild; child != nullptr; child = child->Next) {
+    Object(child, depth + 1);
+  }
+}
+
+void TPrinter::Faces(const TKorObject& object, const std::string& pad) const {
+  if (object.FaceCount == 0) return;
+  std::map<int, int> byTexture, byFlag;
+  int fewest = KorMaxPolygonIndices, most = 0;
+  for (int32_t f = 0; f < object.FaceCount; ++f) {
+    const TKorPolygon& face = object.Faces[static_cast<size_t>(f)];
+    ++byTexture[TableEntryOf(face.TexRef)];
+    ++byFlag[face.Flag];
+    fewest = std::min(fewest, face.Count);
+    most = std::max(most, face.Count);
+  }
+  out << pad << "  faces of " << fewest << " to " << most << " indices; textures";
+  for (const auto& [entry, count] : byTexture) out << " [" << entry << "] x " << count;
+  out << "; flags";
+  for (const auto& [flag, count] : byFlag) {
+    out << " " << flag << " x " << count << (flag == 6 ? " (drawn)" : "");
+  }
+  out << "\n";
+}
+
+void TPrinter::Outside() const {
+  for (size_t i = 0; i < index.Objects.size(); ++i) {
+    if (index.Objects[i] != nullptr) continue;
+    out << "  #" << i << " not in the tree (ParentIndex " << index.ParentIndexes[i]
+        << "); left out when loading\n";
+  }
+}
+
+}  // namespace
+
+int DumpModel(const std::string& FileName, std::ostream& Out, std::ostream& Err) {
+  Out.imbue(std::locale::classic());
+  TBitmapProbe probe;
+  TKorModelIndex index;
+  TKorObject* root = nullptr;
+  try {
+    root = LoadModel(&probe, FileName.c_str(), &index);
+  } catch (const EKorModelError& error) {
+    Err << error.what() << "\n";
+    return 1;
+  }
+  TPrinter printer(Out, index, probe);
+  printer.Header(FileName);
+  printer.TextureTable();
+  printer.Tree(root);
+  printer.Outside();
+  FreeObject(root);
+  return 0;
+}

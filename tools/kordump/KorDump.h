@@ -1,0 +1,11 @@
+// Shows a ".kor" file the way a person wants to read it: the texture table with each bitmap's
+// size, then the object tree (children indented under their parent, each object with its file
+// index, tag, counts, box, matrices and the textures its faces use).
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+// Prints FileName to Out and returns 0; for a file the loader rejects, prints the loader's
+// message to Err and returns 1.
+int DumpModel(const std::string& FileName, std::ostream& Out, std::ostream& Err);
