@@ -1,0 +1,96 @@
+#include "platform/d3d/Direct3D.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/com/ComPtr.h"
+#include "platform/ddraw/DDrawErrors.h"
+#include "platform/ddraw/DirectDraw.h"
+
+namespace {
+
+struct DeviceSeen {
+  GUID guid;
+  std::string description, name;
+  D3DDEVICEDESC hardware, emulation;
+};
+
+HRESULT RecordDevice(GUID* Guid, const char* Description, const char* Name, D3DDEVICEDESC* Hardware,
+                     D3DDEVICEDESC* Emulation, LPVOID Context) {
+  static_cast<std::vector<DeviceSeen>*>(Context)->push_back(
+      DeviceSeen{*Guid, Description, Name, *Hardware, *Emulation});
+  return D3DENUMRET_OK;
+}
+
+class Direct3DTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(DirectDrawCreate(nullptr, dd_.Put(), nullptr), DD_OK);
+    ASSERT_EQ(dd_->QueryInterface(IID_IDirectDraw2, dd2_.PutVoid()), DD_OK);
+    ASSERT_EQ(dd2_->QueryInterface(IID_IDirect3D2, d3d_.PutVoid()), DD_OK);
+  }
+  std::vector<DeviceSeen> Devices() {
+    std::vector<DeviceSeen> seen;
+    EXPECT_EQ(d3d_->EnumDevices(RecordDevice, &seen), D3D_OK);
+    return seen;
+  }
+  ComPtr<IDirectDraw> dd_;
+  ComPtr<IDirectDraw2> dd2_;
+  ComPtr<IDirect3D2> d3d_;
+};
+
+TEST_F(Direct3DTest, TheOneDeviceIsTheSoftwareRgbEmulation) {
+  const auto devices = Devices();
+  ASSERT_EQ(devices.size(), 1u);
+  EXPECT_EQ(devices[0].guid, IID_IDirect3DRGBDevice);
+  EXPECT_EQ(devices[0].name, "RGB Emulation");
+  EXPECT_EQ(devices[0].description, "RGB Emulation");
+  // A software device: its hardware description is empty, so the colour model is 0.
+  EXPECT_EQ(devices[0].hardware.dwSize, sizeof(D3DDEVICEDESC));
+  EXPECT_EQ(devices[0].hardware.dcmColorModel, 0u);
+  EXPECT_EQ(devices[0].hardware.dwDeviceZBufferBitDepth, 0u);
+}
+
+TEST_F(Direct3DTest, TheEmulationDescriptionIsComplete) {
+  const D3DDEVICEDESC hel = Devices().at(0).emulation;
+  EXPECT_EQ(hel.dwSize, 204u);
+  EXPECT_EQ(hel.dwFlags, 0x7FFu);    // every D3DDD_ field holds data
+  EXPECT_EQ(hel.dcmColorModel, 2u);  // RGB
+  EXPECT_EQ(hel.dwDeviceZBufferBitDepth, DDBD_16 | DDBD_24 | DDBD_32);
+  EXPECT_EQ(hel.dwDeviceRenderBitDepth, DDBD_16 | DDBD_32);
+  EXPECT_TRUE(hel.dwDevCaps & D3DDEVCAPS_DRAWPRIMTLVERTEX);
+  const D3DPRIMCAPS& tri = hel.dpcTriCaps;
+  EXPECT_EQ(tri.dwSize, sizeof(D3DPRIMCAPS));
+  EXPECT_TRUE(tri.dwZCmpCaps & D3DPCMPCAPS_LESSEQUAL);
+  EXPECT_TRUE(tri.dwShadeCaps & D3DPSHADECAPS_COLORGOURAUDRGB);
+  EXPECT_TRUE(tri.dwShadeCaps & D3DPSHADECAPS_SPECULARGOURAUDRGB);
+  EXPECT_TRUE(tri.dwRasterCaps & D3DPRASTERCAPS_FOGTABLE);
+  EXPECT_TRUE(tri.dwTextureBlendCaps & D3DPTBLENDCAPS_MODULATE);
+  EXPECT_TRUE(tri.dwTextureAddressCaps & D3DPTADDRESSCAPS_WRAP);
+  EXPECT_EQ(tri.dwMiscCaps & (D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW),
+            D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW);
+  EXPECT_GT(hel.dwMaxTextureWidth, 255u);
+}
+
+TEST_F(Direct3DTest, DevicesMaterialsAndViewportsAreNotYetMade) {
+  IDirect3DDevice2* device = reinterpret_cast<IDirect3DDevice2*>(1);
+  EXPECT_EQ(d3d_->CreateDevice(IID_IDirect3DRGBDevice, nullptr, &device), E_NOTIMPL);
+  EXPECT_EQ(device, nullptr);
+  IDirect3DMaterial2* material = reinterpret_cast<IDirect3DMaterial2*>(1);
+  EXPECT_TRUE(FAILED(d3d_->CreateMaterial(&material, nullptr)));
+  EXPECT_EQ(material, nullptr);
+}
+
+TEST_F(Direct3DTest, Direct3DKeepsItsDirectDrawObjectAlive) {
+  const long live = platform::LiveObjectCount();
+  dd2_.Reset();
+  dd_.Reset();
+  EXPECT_EQ(platform::LiveObjectCount(), live);  // still held by Direct3D
+  EXPECT_EQ(Devices().size(), 1u);
+  d3d_.Reset();
+  EXPECT_EQ(platform::LiveObjectCount(), live - 2);
+}
+
+}  // namespace
