@@ -1,6 +1,9 @@
 #include "platform/d3d/Direct3D.h"
 
 #include "platform/com/ComPtr.h"
+#include "platform/d3d/D3DMaterial.h"
+#include "platform/d3d/D3DViewport.h"
+#include "platform/d3d/SoftwareDevice.h"
 #include "platform/d3d/SoftwareDeviceCaps.h"
 
 namespace platform {
@@ -28,19 +31,23 @@ class Direct3DObject final : public RefCounted<IDirect3D2> {
     return D3D_OK;
   }
 
-  // Materials, viewports and devices arrive with the immediate-mode device.
   HRESULT CreateMaterial(IDirect3DMaterial2** Material, IUnknown* /*Outer*/) override {
-    if (Material) *Material = nullptr;
-    return E_NOTIMPL;
+    if (!Material) return E_POINTER;
+    *Material = new MaterialObject;
+    return D3D_OK;
   }
   HRESULT CreateViewport(IDirect3DViewport2** Viewport, IUnknown* /*Outer*/) override {
-    if (Viewport) *Viewport = nullptr;
-    return E_NOTIMPL;
+    if (!Viewport) return E_POINTER;
+    *Viewport = new ViewportObject;
+    return D3D_OK;
   }
-  HRESULT CreateDevice(REFCLSID /*Guid*/, IDirectDrawSurface* /*Surface*/,
+  // Only the software device is built; the other device GUIDs fail as an absent driver would.
+  HRESULT CreateDevice(REFCLSID Guid, IDirectDrawSurface* Surface,
                        IDirect3DDevice2** Device) override {
-    if (Device) *Device = nullptr;
-    return E_NOTIMPL;
+    if (!Device) return E_POINTER;
+    *Device = nullptr;
+    if (Guid != IID_IDirect3DRGBDevice) return E_NOINTERFACE;
+    return CreateSoftwareDevice(this, Surface, Device);
   }
 
  private:

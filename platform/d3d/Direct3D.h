@@ -6,18 +6,13 @@
 // HAL, MMX and Ramp GUIDs exist because the view's fallback chain names them; a device that
 // is not built is not listed, and CreateDevice with its GUID fails.
 //
-// In this layer EnumDevices is complete; CreateDevice, CreateMaterial and CreateViewport
-// answer E_NOTIMPL until the immediate-mode device, its materials and viewports are built.
+// CreateDevice makes the software device (platform/d3d/SoftwareDevice.h) on a 16-bit 5-6-5 or
+// 32-bit surface; CreateMaterial and CreateViewport make the objects that work on it.
 #pragma once
 
 #include "platform/com/Unknown.h"
 #include "platform/d3d/D3DCaps.h"
-
-class IDirectDrawSurface;
-// Declared here, defined with the immediate-mode device.
-class IDirect3DDevice2;
-class IDirect3DMaterial2;
-class IDirect3DViewport2;
+#include "platform/d3d/D3DInterfaces.h"
 
 inline constexpr HRESULT D3D_OK = S_OK;
 

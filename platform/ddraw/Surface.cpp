@@ -1,5 +1,7 @@
 #include "platform/ddraw/Surface.h"
 
+#include "platform/d3d/D3DTexture.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -120,6 +122,10 @@ HRESULT SurfaceObject::QueryInterface(REFIID Iid, void** Object) {
   if (!Object) return E_POINTER;
   if (Iid == IID_IUnknown || Iid == IID_IDirectDrawSurface)
     return Answer(static_cast<IDirectDrawSurface*>(this), Object);
+  // A texture surface is also a Direct3D texture: its texture interface keeps it alive.
+  if (Iid == IID_IDirect3DTexture2 && (shape_.caps & DDSCAPS_TEXTURE)) {
+    return CreateDirect3DTexture(this, reinterpret_cast<IDirect3DTexture2**>(Object));
+  }
   return NoInterface(Object);
 }
 

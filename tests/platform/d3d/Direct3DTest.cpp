@@ -74,13 +74,16 @@ TEST_F(Direct3DTest, TheEmulationDescriptionIsComplete) {
   EXPECT_GT(hel.dwMaxTextureWidth, 255u);
 }
 
-TEST_F(Direct3DTest, DevicesMaterialsAndViewportsAreNotYetMade) {
+TEST_F(Direct3DTest, CreateDeviceNeedsATargetWhileMaterialsAndViewportsNeedNothing) {
   IDirect3DDevice2* device = reinterpret_cast<IDirect3DDevice2*>(1);
-  EXPECT_EQ(d3d_->CreateDevice(IID_IDirect3DRGBDevice, nullptr, &device), E_NOTIMPL);
+  EXPECT_TRUE(FAILED(d3d_->CreateDevice(IID_IDirect3DRGBDevice, nullptr, &device)));
   EXPECT_EQ(device, nullptr);
-  IDirect3DMaterial2* material = reinterpret_cast<IDirect3DMaterial2*>(1);
-  EXPECT_TRUE(FAILED(d3d_->CreateMaterial(&material, nullptr)));
-  EXPECT_EQ(material, nullptr);
+  ComPtr<IDirect3DMaterial2> material;
+  EXPECT_EQ(d3d_->CreateMaterial(material.Put(), nullptr), D3D_OK);
+  EXPECT_TRUE(material);
+  ComPtr<IDirect3DViewport2> viewport;
+  EXPECT_EQ(d3d_->CreateViewport(viewport.Put(), nullptr), D3D_OK);
+  EXPECT_TRUE(viewport);
 }
 
 TEST_F(Direct3DTest, Direct3DKeepsItsDirectDrawObjectAlive) {
