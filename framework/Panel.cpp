@@ -1,0 +1,3 @@
+#include "framework/Panel.h"
+
+TPanel::TPanel(TComponent* Owner) : TWinControl(Owner) {}
