@@ -22,15 +22,18 @@ D3DCOLOR FaceColor(const XFileMaterial& Material) {
 }
 
 // Where a texture file named in a mesh file is looked for: beside the mesh file, then as
-// given (relative to the working directory).
-std::string FindTextureFile(const std::string& Name, const std::string& MeshFile) {
+// given (relative to the working directory). "" when it is in neither place.
+std::string FindTextureFile(const std::string& Name, const std::string& MeshFile,
+                            std::string& Error) {
   std::string relative = Name;
   std::replace(relative.begin(), relative.end(), '\\', '/');
-  const std::filesystem::path beside =
-      std::filesystem::path(MeshFile).parent_path() / std::filesystem::path(relative);
+  const std::string beside =
+      (std::filesystem::path(MeshFile).parent_path() / std::filesystem::path(relative)).string();
   std::error_code ignored;
-  if (std::filesystem::is_regular_file(beside, ignored)) return beside.string();
-  return relative;
+  for (const std::string& candidate : {beside, relative})
+    if (std::filesystem::is_regular_file(candidate, ignored)) return candidate;
+  Error = "not found (looked for \"" + beside + "\" and \"" + relative + "\")";
+  return "";
 }
 
 // The texture a material names: from Callback when there is one, else read from its file.
@@ -49,8 +52,10 @@ HRESULT ObtainTexture(const std::string& Name, const std::string& MeshFile,
     }
     return D3DRM_OK;
   }
+  const std::string file = FindTextureFile(Name, MeshFile, Error);
+  if (file.empty()) return D3DRMERR_FILENOTFOUND;
   Texture* texture = nullptr;
-  const HRESULT result = Texture::LoadBMP(FindTextureFile(Name, MeshFile), &texture, Error);
+  const HRESULT result = Texture::LoadBMP(file, &texture, Error);
   Out.Attach(texture);
   return result;
 }

@@ -43,6 +43,12 @@ std::string Describe(const Token& T) {
   }
 }
 
+// What a fault found where a closing brace was due adds: a number there usually means a
+// count smaller than the values that follow it.
+std::string UnexpectedValueHint(const Token& T) {
+  return T.type == TokenType::Number ? " (more values than its counts say?)" : "";
+}
+
 bool IsNameStart(char C) {
   return std::isalpha(static_cast<unsigned char>(C)) || C == '_';
 }
@@ -213,7 +219,7 @@ class Parser {
     const Token t = tokens_.Take();
     if (t.type != TokenType::CloseBrace)
       Fail(t.line, "expected \"}\" to end " + std::string(Type) + ", found " + Describe(t) +
-                       " (more values than its counts say?)");
+                       UnexpectedValueHint(t));
   }
 
   DWORD ReadCount(const std::string& What) {
@@ -327,7 +333,7 @@ class Parser {
       }
       if (t.type != TokenType::Name)
         Fail(t.line, "expected \"}\" to end the mesh or a nested object, found " + Describe(t) +
-                         " (more values than its counts say?)");
+                         UnexpectedValueHint(t));
       OpenObject(t);
       if (t.text == "MeshNormals") {
         Once(normals, t);
@@ -484,8 +490,8 @@ class Parser {
         else
           SkipToClose(t, t.line);
       } else {
-        Fail(t.line, "expected \"}\" to end Material, found " + Describe(t) +
-                         " (more values than a material has?)");
+        Fail(t.line,
+             "expected \"}\" to end Material, found " + Describe(t) + UnexpectedValueHint(t));
       }
     }
   }
