@@ -24,6 +24,10 @@ void TControl::SetParent(TWinControl* Parent) {
   if (parent_) parent_->InsertControl(this);
 }
 
+void TControl::Invalidate() {
+  if (parent_) parent_->Invalidate();
+}
+
 POINT TControl::ClientOrigin() const {
   POINT origin{left_, top_};
   if (parent_) {

@@ -45,7 +45,15 @@ class TControl : public TComponent {
   virtual void SetParent(TWinControl* Parent);
 
   bool Visible() const { return visible_; }
-  void SetVisible(bool Value) { visible_ = Value; }
+  // Virtual so that a form shows or hides itself.
+  virtual void SetVisible(bool Value) { visible_ = Value; }
+  // A disabled control ignores the user's input.
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool Value) { enabled_ = Value; }
+
+  // Asks for the control to be drawn again (through its parent up to the form).
+  virtual void Invalidate();
+  virtual void Repaint() { Invalidate(); }
 
   // Screen position of the client area's top-left corner.
   POINT ClientOrigin() const;
@@ -71,5 +79,6 @@ class TControl : public TComponent {
   int width_ = 0;
   int height_ = 0;
   bool visible_ = true;
+  bool enabled_ = true;
   TWinControl* parent_ = nullptr;
 };

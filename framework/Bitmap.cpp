@@ -1,0 +1,78 @@
+#include "framework/Bitmap.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "framework/BitmapFile.h"
+#include "framework/Exceptions.h"
+#include "framework/FileStream.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/GdiPalette.h"
+
+namespace {
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& FileName) {
+  TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stream.Size()));
+  stream.ReadBuffer(bytes.data(), static_cast<int>(bytes.size()));
+  return bytes;
+}
+
+}  // namespace
+
+TBitmap::~TBitmap() {
+  Release();
+}
+
+void TBitmap::Release() {
+  if (context_) DeleteDC(context_);
+  if (palette_) DeleteObject(palette_);
+  context_ = nullptr;
+  palette_ = nullptr;
+  canvas_.SetHandle(nullptr);
+}
+
+void TBitmap::LoadFromFile(const std::string& FileName) {
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(FileName);
+  TDecodedBitmap decoded;
+  std::string fault;
+  if (!DecodeBmp(bytes, &decoded, &fault))
+    throw EInvalidGraphic("Bitmap image is not valid: \"" + FileName + "\" (" + fault + ")");
+
+  Release();
+  width_ = decoded.Width;
+  height_ = decoded.Height;
+  bitCount_ = decoded.BitCount;
+  pitch_ = decoded.Pitch;
+  pixels_ = std::move(decoded.Pixels);
+  paletteEntries_ = std::move(decoded.Palette);
+  ++changeCount_;
+
+  platform::PixelView view{pixels_.data(), pitch_, width_, height_, static_cast<DWORD>(bitCount_)};
+  // The context copies the 256 entries (those the file lacks stay black).
+  LOGPALETTE logical;
+  const PALETTEENTRY* contextPalette = nullptr;
+  if (bitCount_ == 8) {
+    logical.palNumEntries = static_cast<WORD>(paletteEntries_.size());
+    std::copy(paletteEntries_.begin(), paletteEntries_.end(), logical.palPalEntry);
+    palette_ = CreatePalette(&logical);
+    contextPalette = logical.palPalEntry;
+  } else {
+    view.redMask = 0x00FF0000;
+    view.greenMask = 0x0000FF00;
+    view.blueMask = 0x000000FF;
+  }
+  if (!Empty()) context_ = platform::CreatePixelDC(view, contextPalette);
+  canvas_.SetHandle(context_);
+}
+
+TPixelFormat TBitmap::PixelFormat() const {
+  if (Empty()) return pfDevice;
+  return bitCount_ == 8 ? pf8bit : pf32bit;
+}
+
+const std::uint8_t* TBitmap::ScanLine(int Row) const {
+  if (Row < 0 || Row >= height_)
+    throw EInvalidGraphic("Scan line index out of range (" + std::to_string(Row) + ")");
+  return pixels_.data() + static_cast<std::ptrdiff_t>(Row) * pitch_;
+}
