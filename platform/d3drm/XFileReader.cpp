@@ -17,6 +17,9 @@ constexpr size_t kHeaderSize = 16;
 // Lists are not reserved beyond this many entries up front: a count is only trusted as far
 // as the values that follow it.
 constexpr DWORD kLargestReserve = 1u << 16;
+// Frames are read by recursion; a file nesting them deeper than this is refused rather than
+// allowed to exhaust the stack.
+constexpr int kDeepestFrame = 256;
 
 enum class TokenType { Name, Number, String, Guid, OpenBrace, CloseBrace, Separator, Symbol, End };
 
@@ -271,10 +274,15 @@ class Parser {
   }
 
   void ReadFrame(const Token& Type) {
+    if (++frameDepth_ > kDeepestFrame)
+      Fail(Type.line, "frames nested deeper than " + std::to_string(kDeepestFrame));
     for (;;) {
       SkipSeparators();
       const Token t = tokens_.Take();
-      if (t.type == TokenType::CloseBrace) return;
+      if (t.type == TokenType::CloseBrace) {
+        --frameDepth_;
+        return;
+      }
       if (t.type == TokenType::Name) {
         ReadObject(t);
       } else if (t.type == TokenType::OpenBrace) {
@@ -508,6 +516,7 @@ class Parser {
   Tokenizer tokens_;
   std::vector<XFileMesh> meshes_;
   std::map<std::string, XFileMaterial> namedMaterials_;
+  int frameDepth_ = 0;
 };
 
 // Checks the 16-character header; answers the text after it.

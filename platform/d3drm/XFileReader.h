@@ -8,8 +8,8 @@
 //   - Mesh objects: vertices and faces (polygons of 3 or more vertices), with the optional
 //     MeshNormals, MeshTextureCoords and MeshMaterialList (with Material objects inline or
 //     referred to by name as { Name }, and each Material's TextureFilename);
-//   - Mesh and Material objects at the top level and inside Frame objects (at any depth);
-//     frame transforms are not applied.
+//   - Mesh and Material objects at the top level and inside Frame objects (nested up to 256
+//     deep); frame transforms are not applied.
 // What is skipped: template declarations, and any data object of another type (Header,
 // MeshVertexColors, MeshFaceWraps, AnimationSet, ...), with its nested objects.
 //

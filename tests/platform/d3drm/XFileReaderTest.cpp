@@ -178,6 +178,16 @@ TEST(XFileReaderTest, EveryFaultNamesTheFileAndTheLine) {
   for (const Case& c : cases) EXPECT_EQ(FaultOf(c.body), c.message) << c.body;
 }
 
+TEST(XFileReaderTest, FramesNestedTooDeepAreRefusedNotRecursedInto) {
+  std::string nested;
+  for (int i = 0; i < 300; ++i) nested += "Frame {\n";
+  EXPECT_EQ(FaultOf(nested), "test.x, line 258: frames nested deeper than 256");
+  std::string fine;
+  for (int i = 0; i < 256; ++i) fine += "Frame { ";
+  fine += kTriangle + "}" + std::string(256, '}');
+  EXPECT_EQ(FaultOf(fine), "");
+}
+
 TEST(XFileReaderTest, HeadersOtherThanTextAreRefused) {
   const auto fault = [](const std::string& Text) -> std::string {
     try {
