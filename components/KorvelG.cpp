@@ -271,8 +271,9 @@ void TKorvelG::ReadChannelUnits() {
   if (!Surface) return;
   DDSURFACEDESC desc = ZeroedDesc();
   LastResult = Surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr);
+  if (LastResult != DD_OK) return;
   Surface->Unlock(nullptr);
-  if (LastResult != DD_OK || desc.ddpfPixelFormat.dwRGBBitCount != 16) return;
+  if (desc.ddpfPixelFormat.dwRGBBitCount != 16) return;
   const DWORD masks[3] = {desc.ddpfPixelFormat.dwRBitMask, desc.ddpfPixelFormat.dwGBitMask,
                           desc.ddpfPixelFormat.dwBBitMask};
   DWORD* units[3] = {&RedUnit, &GreenUnit, &BlueUnit};

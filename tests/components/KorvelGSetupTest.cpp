@@ -101,6 +101,21 @@ TEST_F(KorvelGSetupTest, AFullScreenMasterMakesA640By480FlipChain) {
   EXPECT_FALSE(secondary->Clipper);
 }
 
+TEST_F(KorvelGSetupTest, AFullScreenMasterWithoutAFormRecordsTheFailuresAndGoesOn) {
+  TKorvelG orphan(nullptr);  // no owner: no window to take the full screen with
+  orphan.SetFullScreen(true);
+  orphan.DDInit();
+  EXPECT_TRUE(::DirectDraw);
+  EXPECT_FALSE(PrimarySurface);
+  EXPECT_FALSE(orphan.Surface);
+  EXPECT_FALSE(platform::Screen::Get().InDisplayMode());
+  EXPECT_EQ(MasterIndex, -1);
+  orphan.OnPresent();  // Flip without a flip chain does nothing
+  orphan.Clear();
+  orphan.DDrelease();
+  EXPECT_FALSE(::DirectDraw);
+}
+
 TEST_F(KorvelGSetupTest, EightBitColourLeavesTheChannelUnitsAsTheyWere) {
   TKorvelG* master = Panel(0, 0, 640, 480);
   master->SetFullScreen(true);
