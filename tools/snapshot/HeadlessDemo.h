@@ -1,0 +1,38 @@
+// The demonstration set up without a window, as the main form sets it up: a 640 x 480 form at
+// (0, 0) on the emulated desktop holding the display panel and the 512 x 386 view, the display
+// components initialised windowed with the first software device, the "meta.bmp" texture, and
+// the scene. Message boxes are answered OK. Run it with assets/ as the working directory.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/DemoScene.h"
+#include "components/KorvelRM.h"
+
+class THeadlessDemo {
+ public:
+  THeadlessDemo();
+  ~THeadlessDemo();
+  THeadlessDemo(const THeadlessDemo&) = delete;
+  THeadlessDemo& operator=(const THeadlessDemo&) = delete;
+
+  TDemoScene& Scene() { return *scene_; }
+  TKorvelRM& View() { return *view_; }
+
+  // The view's drawing surface as RGBA rows (5-6-5 expanded by bit replication).
+  std::vector<std::uint8_t> ViewPixels(int& Width, int& Height);
+
+ private:
+  TWinControl* form_ = nullptr;
+  TKorvelG* display_ = nullptr;
+  TKorvelRM* view_ = nullptr;
+  TKorvelTexture* metaTexture_ = nullptr;
+  std::unique_ptr<TDemoScene> scene_;
+};
+
+// Writes RGBA rows as a PNG file; false when the file cannot be written.
+bool WriteRgbaPng(const std::string& Path, const std::vector<std::uint8_t>& Rgba, int Width,
+                  int Height);
