@@ -1,6 +1,7 @@
 #include "platform/d3drm/Texture.h"
 
-#include <SDL.h>
+#include <SDL_error.h>
+#include <SDL_surface.h>
 
 #include <cstring>
 #include <filesystem>
@@ -80,7 +81,8 @@ HRESULT Texture::LoadBMP(const std::string& FileName, Texture** Out, std::string
     image.palette_size = palette->ncolors;
     image.palette = texture->palette_.data();
   } else {
-    // The fourth byte of a converted pixel is padding of no fixed value: make it 0.
+    // The top byte of a converted pixel (the fourth in memory, on the little-endian machines
+    // this runs on) is padding of no fixed value: make it 0.
     for (size_t i = 3; i < texture->pixels_.size(); i += 4) texture->pixels_[i] = 0;
     image.red_mask = 0xFF0000;
     image.green_mask = 0x00FF00;
