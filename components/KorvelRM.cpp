@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "components/DeviceChoice.h"
+#include "components/KorEnumWin.h"
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
 #include "platform/d3drm/Direct3DRM.h"
@@ -496,4 +497,34 @@ void TKorvelRM::SetWrap(TKorvelFrame* Frame, const char* FileName, int32_t WrapT
     apply(Frame->Mesh.Get());
     Frame->Frame->AddVisual(Frame->Mesh.Get());
   }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Device selection
+
+void SelectDevices(int32_t Mode) {
+  if (!ViewList) RaiseListIndexError(0);
+  ViewList->Items(0)->DDEnum();
+  bool custom = false;
+  if (Mode == EnumModeCustom) {
+    auto* dialog = new TKorEnumWindow(Application);
+    if (DriverList)
+      for (const auto& driver : *DriverList) dialog->ListBox1->Items()->Add(driver->Name);
+    dialog->ShowModal();
+    // Exit closed the main form: the release has run, nothing may be set up again.
+    if (Application->Terminated()) return;
+    if (dialog->EnumMode == EnumModeCustom) {
+      DrawDriverIndex = dialog->DDrawIndex;
+      D3DDeviceChoice = dialog->D3DIndex;
+      custom = true;
+    } else {
+      Mode = dialog->EnumMode;
+    }
+  }
+  if (!custom) {
+    DrawDriverIndex = Mode == EnumModeHAL || Mode == EnumModeAutoSelect ? -2 : -1;
+    D3DDeviceChoice = Mode;
+  }
+  DDInitAll();
+  for (int i = 0; i < ViewList->Count(); ++i) ViewList->Items(i)->RmInit();
 }

@@ -92,3 +92,15 @@ extern int32_t D3DDeviceChoice;  // -1, -2, -3 or a device index; set by the dev
 extern int32_t D3DDeviceIndex;   // the device RmInit chose
 extern int32_t RMOwnerIndex;     // component index of the view that ran RmInit last
 extern int32_t TextureCount;     // number of the next texture
+
+// The device selection. Enumerates drivers and devices (DDEnum of the first view), then
+// decides the drawing driver (DrawDriverIndex) and the Direct3D device (D3DDeviceChoice) from
+// Mode: -1 the primary display driver with its first software device, -2 the last driver with
+// 3D and texture caps with its first hardware device, -3 that driver with its last software
+// device, any other value the primary display driver with Mode passed on as the device choice;
+// -4 shows the dialog TKorEnumWindow (owned by the application, kept after it closes) and
+// takes the mode, or for Custom the driver and device, chosen there. Then sets up every display
+// component (DDInitAll, the first becoming the master) and RmInit's every view.
+// When the dialog's Exit closed the application, nothing is set up: the program is ending.
+// Throws EListError when there is no view.
+void SelectDevices(int32_t Mode);
