@@ -10,9 +10,7 @@
 namespace platform {
 
 MaterialObject::~MaterialObject() {
-  for (auto& [core, handle] : handles_) {
-    if (auto live = core.lock()) live->ForgetMaterial(handle);
-  }
+  handles_.ForgetAll([](DeviceCore& core, DWORD handle) { core.ForgetMaterial(handle); });
 }
 
 HRESULT MaterialObject::QueryInterface(REFIID Iid, void** Object) {
@@ -35,19 +33,7 @@ HRESULT MaterialObject::GetMaterial(D3DMATERIAL* Material) {
 }
 
 HRESULT MaterialObject::GetHandle(IDirect3DDevice2* Device, D3DMATERIALHANDLE* Handle) {
-  if (!Handle) return DDERR_INVALIDPARAMS;
-  *Handle = 0;
-  const std::shared_ptr<DeviceCore> core = CoreOf(Device);
-  if (!core) return DDERR_INVALIDPARAMS;
-  for (auto& [known, handle] : handles_) {
-    if (known.lock() == core) {
-      *Handle = handle;
-      return D3D_OK;
-    }
-  }
-  *Handle = core->AddMaterial(this);
-  handles_.emplace_back(core, *Handle);
-  return D3D_OK;
+  return handles_.Get(Device, Handle, [this](DeviceCore& core) { return core.AddMaterial(this); });
 }
 
 D3DCOLOR MaterialObject::DiffuseColor() const {

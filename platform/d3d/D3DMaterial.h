@@ -2,15 +2,11 @@
 // diffuse colour as a viewport's background.
 #pragma once
 
-#include <memory>
-#include <vector>
-
 #include "platform/com/ComPtr.h"
 #include "platform/d3d/D3DInterfaces.h"
+#include "platform/d3d/DeviceHandles.h"
 
 namespace platform {
-
-class DeviceCore;
 
 class MaterialObject final : public RefCounted<IDirect3DMaterial2> {
  public:
@@ -28,7 +24,7 @@ class MaterialObject final : public RefCounted<IDirect3DMaterial2> {
   ~MaterialObject() override;
 
   D3DMATERIAL material_{};
-  std::vector<std::pair<std::weak_ptr<DeviceCore>, D3DMATERIALHANDLE>> handles_;
+  DeviceHandles handles_;
 };
 
 }  // namespace platform

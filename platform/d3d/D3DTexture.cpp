@@ -15,9 +15,7 @@ TextureObject::TextureObject(IDirectDrawSurface* Surface) : surface_(Surface) {
 }
 
 TextureObject::~TextureObject() {
-  for (auto& [core, handle] : handles_) {
-    if (auto live = core.lock()) live->ForgetTexture(handle);
-  }
+  handles_.ForgetAll([](DeviceCore& core, DWORD handle) { core.ForgetTexture(handle); });
 }
 
 HRESULT TextureObject::QueryInterface(REFIID Iid, void** Object) {
@@ -29,19 +27,7 @@ HRESULT TextureObject::QueryInterface(REFIID Iid, void** Object) {
 }
 
 HRESULT TextureObject::GetHandle(IDirect3DDevice2* Device, D3DTEXTUREHANDLE* Handle) {
-  if (!Handle) return DDERR_INVALIDPARAMS;
-  *Handle = 0;
-  const std::shared_ptr<DeviceCore> core = CoreOf(Device);
-  if (!core) return DDERR_INVALIDPARAMS;
-  for (auto& [known, handle] : handles_) {
-    if (known.lock() == core) {
-      *Handle = handle;
-      return D3D_OK;
-    }
-  }
-  *Handle = core->AddTexture(this);
-  handles_.emplace_back(core, *Handle);
-  return D3D_OK;
+  return handles_.Get(Device, Handle, [this](DeviceCore& core) { return core.AddTexture(this); });
 }
 
 void TextureObject::ReadPalette() {

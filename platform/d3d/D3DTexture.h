@@ -4,17 +4,14 @@
 #pragma once
 
 #include <array>
-#include <memory>
-#include <vector>
 
 #include "platform/com/ComPtr.h"
 #include "platform/d3d/D3DInterfaces.h"
+#include "platform/d3d/DeviceHandles.h"
 #include "platform/d3d/raster/Sampler.h"
 #include "platform/ddraw/DDrawInterfaces.h"
 
 namespace platform {
-
-class DeviceCore;
 
 class TextureObject final : public RefCounted<IDirect3DTexture2> {
  public:
@@ -35,14 +32,11 @@ class TextureObject final : public RefCounted<IDirect3DTexture2> {
 
   ComPtr<IDirectDrawSurface> surface_;
   std::array<D3DCOLOR, 256> palette_{};
-  std::vector<std::pair<std::weak_ptr<DeviceCore>, D3DTEXTUREHANDLE>> handles_;
+  DeviceHandles handles_;
 };
 
 // The texture interface of Surface; what a surface answers to
 // QueryInterface(IID_IDirect3DTexture2).
 HRESULT CreateDirect3DTexture(IDirectDrawSurface* Surface, IDirect3DTexture2** Texture);
-
-// The core of a device made here, or nullptr for another implementation of the interface.
-std::shared_ptr<DeviceCore> CoreOf(IDirect3DDevice2* Device);
 
 }  // namespace platform

@@ -12,6 +12,7 @@
 #include "platform/com/ComPtr.h"
 #include "platform/d3d/D3DInterfaces.h"
 #include "platform/d3d/raster/Rasterizer.h"
+#include "platform/ddraw/DDrawErrors.h"
 #include "platform/ddraw/DDrawInterfaces.h"
 
 namespace platform {
@@ -51,5 +52,8 @@ class DeviceCore {
   std::unordered_map<std::uint32_t, MaterialObject*> materials_;
   std::uint32_t nextHandle_ = 1;
 };
+
+// The core of a device made here, or nullptr for another implementation of the interface.
+std::shared_ptr<DeviceCore> CoreOf(IDirect3DDevice2* Device);
 
 }  // namespace platform
