@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/com/Unknown.h"
+#include "tests/support/AllocationCounter.h"
 #include "tests/support/Golden.h"
 #include "tools/snapshot/HeadlessDemo.h"
 
@@ -38,6 +39,16 @@ TEST_F(DemoFrameTest, TheTwentiethFrameMatchesItsPicture) {
   const std::size_t centre = (193u * 512u + 256u) * 4u;
   EXPECT_GT(picture.rgba[centre] + picture.rgba[centre + 1] + picture.rgba[centre + 2], 0);
   kor::testsupport::ExpectMatchesGolden("demo_frame_20", picture, 2);
+}
+
+TEST_F(DemoFrameTest, AFrameTickAllocatesNothing) {
+  THeadlessDemo demo;
+  demo.Scene().Tick();  // the first frame sizes what grows once
+  const std::uint64_t allocations = kor::testsupport::AllocationsDuring([&] {
+    for (int frame = 0; frame < 5; ++frame) demo.Scene().Tick();
+  });
+  EXPECT_EQ(allocations, 0u);
+  EXPECT_GT(demo.Scene().Renderer.VertexFill, 0);
 }
 
 TEST_F(DemoFrameTest, ReleasingTheDemoGivesBackEveryPlatformObject) {
