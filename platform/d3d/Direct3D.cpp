@@ -5,6 +5,7 @@
 #include "platform/d3d/D3DViewport.h"
 #include "platform/d3d/SoftwareDevice.h"
 #include "platform/d3d/SoftwareDeviceCaps.h"
+#include "platform/ddraw/DDrawInterfaces.h"
 
 namespace platform {
 namespace {
@@ -17,6 +18,10 @@ class Direct3DObject final : public RefCounted<IDirect3D2> {
     if (!Object) return E_POINTER;
     if (Iid == IID_IUnknown || Iid == IID_IDirect3D2)
       return Answer(static_cast<IDirect3D2*>(this), Object);
+    // Direct3D is a part of its DirectDraw object, as in DirectX: the DirectDraw interfaces
+    // are reached through it (the retained-mode layer makes its texture surfaces that way).
+    if (directDraw_ && (Iid == IID_IDirectDraw || Iid == IID_IDirectDraw2))
+      return directDraw_->QueryInterface(Iid, Object);
     return NoInterface(Object);
   }
 

@@ -1,6 +1,8 @@
 // IDirect3D2: the Direct3D object of a DirectDraw object, reached by QueryInterface
 // (IID_IDirect3D2) on the DirectDraw object, as in DirectX. It lists the 3D devices and makes
-// devices, materials and viewports.
+// devices, materials and viewports. Being a part of that DirectDraw object, it answers
+// QueryInterface for IID_IDirectDraw and IID_IDirectDraw2 with the DirectDraw object's
+// interfaces.
 //
 // The one device built is the software device "RGB Emulation" (IID_IDirect3DRGBDevice). The
 // HAL, MMX and Ramp GUIDs exist because the view's fallback chain names them; a device that

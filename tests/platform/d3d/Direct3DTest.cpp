@@ -74,6 +74,18 @@ TEST_F(Direct3DTest, TheEmulationDescriptionIsComplete) {
   EXPECT_GT(hel.dwMaxTextureWidth, 255u);
 }
 
+TEST_F(Direct3DTest, TheDirectDrawInterfacesAreReachedThroughDirect3D) {
+  ComPtr<IDirectDraw2> second;
+  ASSERT_EQ(d3d_->QueryInterface(IID_IDirectDraw2, second.PutVoid()), DD_OK);
+  EXPECT_EQ(second.Get(), dd2_.Get());
+  ComPtr<IDirectDraw> first;
+  ASSERT_EQ(d3d_->QueryInterface(IID_IDirectDraw, first.PutVoid()), DD_OK);
+  EXPECT_EQ(first.Get(), dd_.Get());
+  ComPtr<IDirectDrawSurface> notOne;
+  EXPECT_EQ(d3d_->QueryInterface(IID_IDirectDrawSurface, notOne.PutVoid()), E_NOINTERFACE);
+  EXPECT_EQ(notOne, nullptr);
+}
+
 TEST_F(Direct3DTest, CreateDeviceNeedsATargetWhileMaterialsAndViewportsNeedNothing) {
   IDirect3DDevice2* device = reinterpret_cast<IDirect3DDevice2*>(1);
   EXPECT_TRUE(FAILED(d3d_->CreateDevice(IID_IDirect3DRGBDevice, nullptr, &device)));
