@@ -110,8 +110,26 @@ HRESULT RMViewport::Render(IDirect3DRMFrame* Scene) {
   lights_.clear();
   const Frame* parent = scene->Parent();
   Gather(*scene, parent ? parent->WorldMatrix() : Matrix{}, 0);
-  // Drawing the gathered visuals through the immediate-mode device is not built yet.
-  return D3DRMERR_NOTDONEYET;
+  if (projection_ != D3DRMPROJECT_PERSPECTIVE) return D3DRMERR_NOTDONEYET;
+  if (!immediate_ || !immediateDevice_) return D3DRMERR_BADDEVICE;
+  return DrawGathered();
+}
+
+HRESULT RMViewport::DrawGathered() {
+  HRESULT result = immediateDevice_->SetCurrentViewport(immediate_.Get());
+  if (FAILED(result)) return result;
+  result = immediateDevice_->BeginScene();
+  if (FAILED(result)) return result;
+  const ViewVolume volume{static_cast<D3DVALUE>(x_),
+                          static_cast<D3DVALUE>(y_),
+                          static_cast<D3DVALUE>(width_),
+                          static_cast<D3DVALUE>(height_),
+                          front_,
+                          back_,
+                          field_};
+  result = renderer_.Draw(immediateDevice_.Get(), items_, lights_, view_, volume);
+  const HRESULT ended = immediateDevice_->EndScene();
+  return FAILED(result) ? result : ended;
 }
 
 HRESULT RMViewport::SetFront(D3DVALUE Front) {

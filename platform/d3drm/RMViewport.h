@@ -13,10 +13,14 @@
 // Render(scene) walks the tree under the given frame and gathers what there is to draw: each
 // visual with the world matrix of the frame carrying it (a frame carried as a visual is
 // walked as an instance under its carrier), each light with its frame's world matrix, and
-// the view matrix (the inverse of the camera's world matrix). Drawing those visuals through
-// the immediate-mode device is NOT built yet: Render answers D3DRMERR_NOTDONEYET after the
-// walk. The gathered lists are reused from call to call (no allocation once they are big
-// enough) and can be read with RenderItems(), RenderLights() and ViewMatrix().
+// the view matrix (the inverse of the camera's world matrix). It then makes the immediate
+// viewport the device's current one and draws the gathered meshes between BeginScene and
+// EndScene (RMRenderer.h says how), answering D3DRM_OK, or the failed device call's result.
+// It does not clear: Clear does. Without an immediate-mode viewport it answers
+// D3DRMERR_BADDEVICE after the walk; the orthographic projection is not built
+// (D3DRMERR_NOTDONEYET after the walk). The gathered lists are reused from call to call (no
+// allocation once they are big enough) and can be read with RenderItems(), RenderLights()
+// and ViewMatrix(); what the drawing did with Renderer().Counts().
 #pragma once
 
 #include <vector>
@@ -25,20 +29,11 @@
 #include "platform/d3d/D3DInterfaces.h"
 #include "platform/d3drm/RMMath.h"
 #include "platform/d3drm/RMObject.h"
+#include "platform/d3drm/RMRenderer.h"
 
 namespace platform::d3drm {
 
 class Frame;
-
-struct RenderItem {
-  IDirect3DRMVisual* visual = nullptr;  // held by its frame for as long as the scene is
-  Matrix world;                         // model to world coordinates
-};
-
-struct RenderLight {
-  IDirect3DRMLight* light = nullptr;
-  Matrix world;  // the carrying frame's world matrix: a directional light shines along row 2
-};
 
 class RMViewport final : public RMObject<IDirect3DRMViewport> {
  public:
@@ -72,6 +67,7 @@ class RMViewport final : public RMObject<IDirect3DRMViewport> {
   const std::vector<RenderItem>& RenderItems() const { return items_; }
   const std::vector<RenderLight>& RenderLights() const { return lights_; }
   const Matrix& ViewMatrix() const { return view_; }
+  const RMRenderer& Renderer() const { return renderer_; }
 
  private:
   RMViewport(IDirect3DRMDevice* Device, IDirect3DRMFrame* Camera, DWORD X, DWORD Y, DWORD Width,
@@ -79,6 +75,7 @@ class RMViewport final : public RMObject<IDirect3DRMViewport> {
   ~RMViewport() override;
   void AttachImmediateViewport();
   void Gather(const Frame& Node, const Matrix& ParentWorld, int InstanceDepth);
+  HRESULT DrawGathered();
 
   ComPtr<IDirect3DRMDevice> device_;
   ComPtr<IDirect3DRMFrame> camera_;
@@ -90,6 +87,7 @@ class RMViewport final : public RMObject<IDirect3DRMViewport> {
   std::vector<RenderItem> items_;
   std::vector<RenderLight> lights_;
   Matrix view_;
+  RMRenderer renderer_;
 };
 
 }  // namespace platform::d3drm

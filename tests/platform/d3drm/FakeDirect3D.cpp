@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ddraw/DDrawErrors.h"
+
 namespace d3drm_test {
 
 HRESULT FakeViewport::QueryInterface(REFIID Iid, void** Object) {
@@ -40,6 +42,51 @@ HRESULT FakeDevice::DeleteViewport(IDirect3DViewport2* Viewport) {
                          [&](const ComPtr<IDirect3DViewport2>& v) { return v == Viewport; });
   if (it == viewports.end()) return E_INVALIDARG;
   viewports.erase(it);
+  return S_OK;
+}
+
+HRESULT FakeDevice::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
+  calls.push_back("SetRenderState " + std::to_string(State) + " " + std::to_string(Value));
+  states[State] = Value;
+  return S_OK;
+}
+
+HRESULT FakeDevice::GetRenderState(D3DRENDERSTATETYPE State, DWORD* Value) {
+  const auto found = states.find(State);
+  *Value = found == states.end() ? 0 : found->second;
+  return S_OK;
+}
+
+HRESULT FakeDevice::SetCurrentViewport(IDirect3DViewport2* Viewport) {
+  calls.push_back("SetCurrentViewport");
+  current = Viewport;
+  return S_OK;
+}
+
+HRESULT FakeDevice::BeginScene() {
+  calls.push_back("BeginScene");
+  return S_OK;
+}
+
+HRESULT FakeDevice::EndScene() {
+  calls.push_back("EndScene");
+  return S_OK;
+}
+
+HRESULT FakeDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE Type, D3DVERTEXTYPE VertexType,
+                                         LPVOID Vertices, DWORD VertexCount, WORD* Indices,
+                                         DWORD IndexCount, DWORD Flags) {
+  calls.push_back("Draw");
+  if (Type != D3DPT_TRIANGLELIST || VertexType != D3DVT_TLVERTEX) return E_INVALIDARG;
+  if (failDraw) return DDERR_SURFACELOST;
+  const auto* vertices = static_cast<const D3DTLVERTEX*>(Vertices);
+  DrawCall call;
+  call.vertices.assign(vertices, vertices + VertexCount);
+  call.indices.assign(Indices, Indices + IndexCount);
+  call.flags = Flags;
+  call.textureHandle = states[D3DRENDERSTATE_TEXTUREHANDLE];
+  call.perspective = states[D3DRENDERSTATE_TEXTUREPERSPECTIVE];
+  draws.push_back(std::move(call));
   return S_OK;
 }
 

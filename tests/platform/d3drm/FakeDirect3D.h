@@ -1,8 +1,12 @@
 // Recording fakes of the immediate-mode interfaces the retained-mode layer calls:
-// IDirect3D2 (CreateViewport), IDirect3DDevice2 (AddViewport, DeleteViewport) and
-// IDirect3DViewport2 (SetViewport2, Clear). Every other method answers E_NOTIMPL.
+// IDirect3D2 (CreateViewport), IDirect3DDevice2 (AddViewport, DeleteViewport, render states,
+// SetCurrentViewport, BeginScene, EndScene, DrawIndexedPrimitive) and IDirect3DViewport2
+// (SetViewport2, Clear). Every other method answers E_NOTIMPL; so does GetDirect3D, which
+// leaves the device without DirectDraw textures.
 #pragma once
 
+#include <map>
+#include <string>
 #include <vector>
 
 #include "platform/com/ComPtr.h"
@@ -35,32 +39,48 @@ class FakeViewport final : public platform::RefCounted<IDirect3DViewport2> {
   FakeViewport() = default;
 };
 
+// One DrawIndexedPrimitive call: the vertices and indices it was given, its flags, and the
+// texture and perspective states it was drawn with.
+struct DrawCall {
+  std::vector<D3DTLVERTEX> vertices;
+  std::vector<WORD> indices;
+  DWORD flags = 0;
+  DWORD textureHandle = 0;
+  DWORD perspective = 0;
+};
+
 class FakeDevice final : public platform::RefCounted<IDirect3DDevice2> {
  public:
   static FakeDevice* Create() { return new FakeDevice; }
   HRESULT QueryInterface(REFIID Iid, void** Object) override;
   HRESULT GetDirect3D(IDirect3D2**) override { return E_NOTIMPL; }
   HRESULT GetRenderTarget(IDirectDrawSurface**) override { return E_NOTIMPL; }
-  HRESULT SetRenderState(D3DRENDERSTATETYPE, DWORD) override { return E_NOTIMPL; }
-  HRESULT GetRenderState(D3DRENDERSTATETYPE, DWORD*) override { return E_NOTIMPL; }
+  HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
+  HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* Value) override;
   HRESULT SetLightState(D3DLIGHTSTATETYPE, DWORD) override { return E_NOTIMPL; }
   HRESULT GetLightState(D3DLIGHTSTATETYPE, DWORD*) override { return E_NOTIMPL; }
   HRESULT EnumTextureFormats(LPD3DENUMTEXTUREFORMATSCALLBACK, LPVOID) override { return E_NOTIMPL; }
   HRESULT AddViewport(IDirect3DViewport2* Viewport) override;
   HRESULT DeleteViewport(IDirect3DViewport2* Viewport) override;
-  HRESULT SetCurrentViewport(IDirect3DViewport2*) override { return E_NOTIMPL; }
+  HRESULT SetCurrentViewport(IDirect3DViewport2* Viewport) override;
   HRESULT GetCurrentViewport(IDirect3DViewport2**) override { return E_NOTIMPL; }
-  HRESULT BeginScene() override { return E_NOTIMPL; }
-  HRESULT EndScene() override { return E_NOTIMPL; }
-  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE, D3DVERTEXTYPE, LPVOID, DWORD, WORD*, DWORD,
-                               DWORD) override {
-    return E_NOTIMPL;
-  }
+  HRESULT BeginScene() override;
+  HRESULT EndScene() override;
+  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE Type, D3DVERTEXTYPE VertexType, LPVOID Vertices,
+                               DWORD VertexCount, WORD* Indices, DWORD IndexCount,
+                               DWORD Flags) override;
 
   bool failAddViewport = false;
+  bool failDraw = false;  // DrawIndexedPrimitive answers DDERR_SURFACELOST
   // The viewports added and not deleted, each held as a real device holds them.
   std::vector<ComPtr<IDirect3DViewport2>> viewports;
   int deleteCalls = 0;
+  IDirect3DViewport2* current = nullptr;  // not owned
+  std::map<DWORD, DWORD> states;          // render states as set
+  // The calls in order: "SetCurrentViewport", "BeginScene", "SetRenderState 1 0", "Draw",
+  // "EndScene".
+  std::vector<std::string> calls;
+  std::vector<DrawCall> draws;
 
  private:
   FakeDevice() = default;

@@ -187,7 +187,7 @@ TEST_F(ViewportTest, ClippingPlanesStayInOrder) {
   EXPECT_EQ(refused, nullptr);
 }
 
-TEST_F(ViewportTest, RenderGathersTheScenesVisualsAndLightsButDrawsNothingYet) {
+TEST_F(ViewportTest, RenderGathersTheScenesVisualsAndLights) {
   auto rmDevice = NewRMDevice(direct3D.Get());
   auto scene = NewFrame(nullptr);
   auto camera = NewFrame(scene.Get());
@@ -209,7 +209,7 @@ TEST_F(ViewportTest, RenderGathersTheScenesVisualsAndLightsButDrawsNothingYet) {
   ComPtr<IDirect3DRMViewport> viewport;
   ASSERT_EQ(rm2->CreateViewport(rmDevice.Get(), camera.Get(), 0, 0, 64, 64, viewport.Put()),
             D3DRM_OK);
-  EXPECT_EQ(viewport->Render(scene.Get()), D3DRMERR_NOTDONEYET);
+  EXPECT_EQ(viewport->Render(scene.Get()), D3DRM_OK);
 
   const RMViewport* gathered = RMViewport::From(viewport.Get());
   ASSERT_EQ(gathered->RenderItems().size(), 2u);
@@ -225,7 +225,7 @@ TEST_F(ViewportTest, RenderGathersTheScenesVisualsAndLightsButDrawsNothingYet) {
 
   // A second walk starts afresh.
   ASSERT_EQ(instance->DeleteVisual(holder.Get()), D3DRM_OK);
-  EXPECT_EQ(viewport->Render(scene.Get()), D3DRMERR_NOTDONEYET);
+  EXPECT_EQ(viewport->Render(scene.Get()), D3DRM_OK);
   EXPECT_EQ(gathered->RenderItems().size(), 1u);
 
   // The camera must be in the scene drawn.
@@ -270,7 +270,7 @@ TEST_F(ViewportTest, TheViewsRetainedModeSetUp) {
   EXPECT_NEAR(turned.z, std::cos(std::numbers::pi_v<float> / 4), 1e-5f);
   ASSERT_EQ(scene->Move(1.0f), D3DRM_OK);
   EXPECT_TRUE(VectorNear(lightDirection(), turned));
-  EXPECT_EQ(viewport->Render(scene.Get()), D3DRMERR_NOTDONEYET);
+  EXPECT_EQ(viewport->Render(scene.Get()), D3DRM_OK);
   EXPECT_EQ(RMViewport::From(viewport.Get())->RenderLights().size(), 2u);
   ASSERT_EQ(rmDevice->Update(), D3DRM_OK);
 
