@@ -203,7 +203,7 @@ void TForm::NotifyChanged() {
   if (Visible()) CurrentBackend().FormChanged(*this);
 }
 
-bool TForm::StillHolds(const TControl* Control) {
+bool TForm::HoldsControl(const TControl* Control) {
   return Control == this || Holds(this, Control);
 }
 
@@ -213,7 +213,7 @@ TControl* TForm::ControlAtPos(int X, int Y) {
 }
 
 void TForm::MouseInput(MouseAction Action, TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (mouseCapture_ && !StillHolds(mouseCapture_)) mouseCapture_ = nullptr;
+  if (mouseCapture_ && !HoldsControl(mouseCapture_)) mouseCapture_ = nullptr;
   TControl* target = mouseCapture_ ? mouseCapture_ : ControlAtPos(X, Y);
   const POINT origin = target->ClientOrigin();
   const POINT formOrigin = ClientOrigin();

@@ -111,6 +111,9 @@ class TForm : public TWinControl {
   // The visible control at (X, Y) of the client area, searched depth first, later controls
   // over earlier ones; the form itself when no control lies there.
   TControl* ControlAtPos(int X, int Y);
+  // True when Control is the form or lies on it (a control remembered earlier may have been
+  // destroyed since).
+  bool HoldsControl(const TControl* Control);
 
  protected:
   void BoundsChanged() override;
@@ -121,8 +124,6 @@ class TForm : public TWinControl {
   void CloseModal();
   void EndModal();
   void NotifyChanged();
-  // False when Control was destroyed since it was remembered.
-  bool StillHolds(const TControl* Control);
 
   std::string caption_;
   TPosition position_ = poDesigned;

@@ -29,6 +29,12 @@ void TMenuItem::Remove(TMenuItem* Item) {
   if (std::erase(items_, Item) != 0) Item->parent_ = nullptr;
 }
 
+bool TMenuItem::Holds(const TMenuItem* Item) const {
+  if (Item == this) return true;
+  return std::any_of(items_.begin(), items_.end(),
+                     [Item](const TMenuItem* child) { return child->Holds(Item); });
+}
+
 void TMenuItem::Click() {
   if (enabled_ && OnClick) OnClick(this);
 }

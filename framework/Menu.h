@@ -28,6 +28,8 @@ class TMenuItem : public TComponent {
   void Add(TMenuItem* Item);
   void Remove(TMenuItem* Item);
   TMenuItem* Parent() const { return parent_; }
+  // True when Item is this item or lies below it.
+  bool Holds(const TMenuItem* Item) const;
 
   // The user chose the item: runs OnClick when the item is enabled.
   void Click();

@@ -21,6 +21,8 @@ HRESULT ClipperObject::GetHWnd(HWND* Window) {
 HRESULT ClipperObject::SetHWnd(DWORD Flags, HWND Window) {
   if (Flags != 0 || (Window && !IsWindow(Window))) return DDERR_INVALIDPARAMS;
   window_ = Window;
+  // What DirectDraw draws on the screen under this window is the window's content.
+  if (Window) SetWindowShowsScreen(Window, TRUE);
   return DD_OK;
 }
 

@@ -10,6 +10,7 @@ namespace {
 struct WindowRecord {
   HWND parent = nullptr;
   RECT bounds;  // in the parent's client coordinates, or screen coordinates at the top
+  bool showsScreen = false;
 };
 
 // Never destroyed: controls destroyed during program exit still find the registry.
@@ -73,6 +74,18 @@ BOOL GetWindowVisibleRect(HWND Window, RECT* Rect) {
 
 int WindowCount() {
   return static_cast<int>(Registry().size());
+}
+
+BOOL SetWindowShowsScreen(HWND Window, BOOL Shows) {
+  WindowRecord* record = Find(Window);
+  if (!record) return FALSE;
+  record->showsScreen = Shows != FALSE;
+  return TRUE;
+}
+
+BOOL WindowShowsScreen(HWND Window) {
+  const WindowRecord* record = Find(Window);
+  return record && record->showsScreen ? TRUE : FALSE;
 }
 
 }  // namespace platform

@@ -24,6 +24,12 @@ BOOL GetWindowVisibleRect(HWND Window, RECT* Rect);
 // Number of live windows (for tests that check the framework gives its windows back).
 int WindowCount();
 
+// A window that shows the screen: what is drawn on the emulated screen under it is its
+// content (a DirectDraw clipper's window). A desktop backend shows the screen's pixels there.
+// The mark lasts as long as the window. FALSE when Window is not a window.
+BOOL SetWindowShowsScreen(HWND Window, BOOL Shows);
+BOOL WindowShowsScreen(HWND Window);
+
 }  // namespace platform
 
 // Destroys Window and all its descendants.

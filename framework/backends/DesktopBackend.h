@@ -1,0 +1,89 @@
+// DesktopBackend: the framework on the desktop, with SDL2 and Dear ImGui.
+//
+// Each visible form is an SDL window of its client size (plus the menu bar) at the form's
+// place, its controls drawn with ImGui at their stored positions and sizes
+// (desktop::DesktopWindow, desktop::ControlPainter). Where a control shows the screen (a
+// DirectDraw clipper's window), the window shows the emulated screen's pixels under that
+// control's screen rectangle; a form that owns the exclusive full screen shows the whole
+// front buffer, letterboxed, in a full-screen window.
+//
+// Input: the mouse over ImGui's widgets and the menu, the keyboard and text go to ImGui;
+// what the user does with a widget becomes an action run by the loop as one input event. The
+// mouse elsewhere goes to the form's mouse events (TForm::MouseInput). While a form is shown
+// modally, the other forms take no input. Closing a window closes its form.
+//
+// The loop: the idle event runs whenever no event waits; windows are redrawn after input,
+// at most every 16 ms while the loop is busy (so a handler that is never done still shows its
+// frames) and always before the loop waits. Nothing waits for the display's refresh.
+//
+// Message boxes are SDL_ShowMessageBox; when SDL cannot show one (no display), MessageBox
+// throws EBackendError rather than blocking. ImGui's default font has no Japanese glyphs:
+// such characters show as '?'.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "framework/backends/Backend.h"
+
+namespace desktop {
+class DesktopWindow;
+}
+
+struct DesktopOptions {
+  // The software renderer draws the same pixels everywhere (tests that compare pixels).
+  bool SoftwareRenderer = false;
+};
+
+class DesktopBackend : public Backend {
+ public:
+  // Starts SDL's video and sets the emulated desktop to the real desktop's size. Throws
+  // EBackendError when there is no display.
+  explicit DesktopBackend(DesktopOptions Options = {});
+  ~DesktopBackend() override;
+
+  // Draws every visible form now.
+  void RefreshNow();
+  // Draws Form's window now and reads its pixels back (ARGB8888, rows top first); false when
+  // the form has no window.
+  bool CaptureWindow(TForm& Form, std::vector<std::uint32_t>* Pixels, int* Width, int* Height);
+  // The SDL window of a visible form, else nullptr.
+  SDL_Window* WindowOf(const TForm& Form) const;
+
+  // Backend.
+  DWORD Milliseconds() override { return SDL_GetTicks(); }
+  bool DispatchEvent() override;
+  void IdleEnded(bool Done) override;
+  void WaitForEvent(int TimeoutMs) override;
+  int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) override;
+  void ShowForm(TForm& Form) override;
+  void HideForm(TForm& Form) override;
+  void FormChanged(TForm& Form) override;
+
+ private:
+  desktop::DesktopWindow* Find(const TForm& Form) const;
+  desktop::DesktopWindow* FindById(Uint32 Id) const;
+  bool AcceptsInput(const desktop::DesktopWindow& Window) const;
+  bool RunOneAction();
+  // Takes every waiting SDL event; true when there was one.
+  bool PumpEvents();
+  void HandleEvent(const SDL_Event& Event);
+  void HandleMouse(const SDL_Event& Event);
+  void HandleWindowEvent(const SDL_Event& Any);
+  // Draws the windows whose ImGui has input to finish.
+  void RunInputFrames();
+  void Refresh();
+
+  DesktopOptions options_;
+  std::vector<std::unique_ptr<desktop::DesktopWindow>> windows_;
+  std::deque<std::function<void()>> actions_;  // what input started, run one at a time
+  Uint64 lastRefresh_ = 0;
+};
+
+// Installs the desktop backend in the application and returns it (see DesktopBackend()).
+DesktopBackend& UseDesktopBackend(DesktopOptions Options = {});
