@@ -188,19 +188,40 @@ TEST_F(FormTest, ScreenCentredFormsAreCentredOnTheDesktopWhenShown) {
   EXPECT_EQ(form->Top(), (screen.DesktopHeight() - 100) / 2);
 }
 
+// Logs its own destruction.
+template <class Base>
+class Probe : public Base {
+ public:
+  Probe(TComponent* Owner, std::vector<std::string>* Log, std::string Label)
+      : Base(Owner), log_(Log), label_(std::move(Label)) {}
+  ~Probe() override { log_->push_back(label_); }
+
+ private:
+  std::vector<std::string>* log_;
+  std::string label_;
+};
+
 TEST_F(FormTest, DestroyingAFormHidesItAndDestroysWhatItOwns) {
+  std::vector<std::string> log;
   TForm* form = new TForm(Application);
-  auto* menu = new TMainMenu(form);
+  auto* menu = new Probe<TMainMenu>(form, &log, "menu");
   form->SetMenu(menu);
-  auto* button = new TButton(form);
-  button->SetParent(form);
+  auto* first = new Probe<TButton>(form, &log, "button1");
+  first->SetParent(form);
+  new Probe<TComponent>(form, &log, "plain");
+  auto* second = new Probe<TPanel>(form, &log, "panel");
+  second->SetParent(form);
   form->Show();
+  const HWND panelWindow = second->Handle();
   ASSERT_EQ(headless->ShownForms().size(), 1u);
   const int owned = Application->ComponentCount();
   delete form;
   EXPECT_TRUE(headless->ShownForms().empty());
   EXPECT_FALSE(Application->IsLiveForm(form));
   EXPECT_EQ(Application->ComponentCount(), owned - 1);
+  EXPECT_FALSE(IsWindow(panelWindow));
+  // The controls first (last made first), then the other owned components (last made first).
+  EXPECT_EQ(log, (std::vector<std::string>{"panel", "button1", "plain", "menu"}));
 }
 
 TEST_F(FormTest, AMenuDestroyedFirstLeavesTheFormWithoutMenu) {
