@@ -11,6 +11,7 @@
 
 #include "app/DemoScene.h"
 #include "components/KorvelRM.h"
+#include "tools/snapshot/SurfaceImage.h"
 
 class THeadlessDemo {
  public:
@@ -32,7 +33,3 @@ class THeadlessDemo {
   TKorvelTexture* metaTexture_ = nullptr;
   std::unique_ptr<TDemoScene> scene_;
 };
-
-// Writes RGBA rows as a PNG file; false when the file cannot be written.
-bool WriteRgbaPng(const std::string& Path, const std::vector<std::uint8_t>& Rgba, int Width,
-                  int Height);
