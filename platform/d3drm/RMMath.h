@@ -1,5 +1,5 @@
-// Vector and matrix arithmetic of the retained-mode layer: frames, wraps and (later) the
-// viewport's drawing use it. Conventions are those of RMTypes.h: row vectors on the left,
+// Vector and matrix arithmetic of the retained-mode layer: frames, wraps and the viewport's
+// drawing use it. Conventions are those of RMTypes.h: row vectors on the left,
 // translation in row 3, A × B applies A first, left-handed coordinates.
 //
 // Rotations follow Direct3D: a positive angle turns clockwise when seen from the tip of the
