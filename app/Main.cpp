@@ -1,0 +1,21 @@
+// The program: the application with the desktop backend, the main form Form1, the message
+// loop. Run it with the folder that holds "meta.bmp" and "wisp2.kor" as working directory.
+#include <cstdio>
+
+#include "app/MainForm.h"
+#include "framework/Application.h"
+#include "framework/backends/DesktopBackend.h"
+
+int main() {
+  try {
+    UseDesktopBackend();
+    Application->Initialize();
+    Application->CreateForm(Form1);
+    Application->Run();
+  } catch (const EBackendError& error) {
+    // No display, or a message box the desktop cannot show: nothing the user can answer.
+    std::fprintf(stderr, "KorvelDemo: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
