@@ -3,9 +3,8 @@
 // MakeFramefromFile), tilted towards the camera and turning a little at every Render, with an
 // optional texture wrap of meta.bmp (TKorvelRM::SetWrap) and a dark blue background.
 //
-// THeadlessView sets a view up without a window, as the demonstration does: a 640 x 480 form
-// at (0, 0) with the display panel and a 512 x 386 view, the display components initialised
-// windowed, the first software device. Message boxes are answered OK.
+// The view without a window that the command, the tests and the benchmark use is THeadlessView
+// (tools/snapshot/HeadlessView.h).
 #pragma once
 
 #include <cstdint>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "components/KorvelRM.h"
+#include "tools/snapshot/HeadlessView.h"
 
 // The thirteen wrap values of SetWrap (origin, z axis, y axis, texture origin, scale).
 struct TSampleWrap {
@@ -33,20 +33,3 @@ void WrapSample(TKorvelRM& View, TKorvelFrame* Frame, const std::string& Folder,
 void SetSampleBackground(TKorvelRM& View);
 // One frame: RMClear, then Render (which turns the scene one step and draws it).
 void RenderSampleFrame(TKorvelRM& View);
-
-class THeadlessView {
- public:
-  THeadlessView();
-  ~THeadlessView();
-  THeadlessView(const THeadlessView&) = delete;
-  THeadlessView& operator=(const THeadlessView&) = delete;
-
-  TKorvelRM& View() { return *view_; }
-  // The view's drawing surface as RGBA rows.
-  std::vector<std::uint8_t> Pixels(int& Width, int& Height);
-
- private:
-  TWinControl* form_ = nullptr;
-  TKorvelG* display_ = nullptr;
-  TKorvelRM* view_ = nullptr;
-};

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/DemoScene.h"
-#include "components/KorvelRM.h"
+#include "tools/snapshot/HeadlessView.h"
 #include "tools/snapshot/SurfaceImage.h"
 
 class THeadlessDemo {
@@ -21,15 +21,13 @@ class THeadlessDemo {
   THeadlessDemo& operator=(const THeadlessDemo&) = delete;
 
   TDemoScene& Scene() { return *scene_; }
-  TKorvelRM& View() { return *view_; }
+  TKorvelRM& View() { return headless_.View(); }
 
   // The view's drawing surface as RGBA rows (5-6-5 expanded by bit replication).
   std::vector<std::uint8_t> ViewPixels(int& Width, int& Height);
 
  private:
-  TWinControl* form_ = nullptr;
-  TKorvelG* display_ = nullptr;
-  TKorvelRM* view_ = nullptr;
+  THeadlessView headless_;  // declared first: the scene goes before the view is released
   TKorvelTexture* metaTexture_ = nullptr;
   std::unique_ptr<TDemoScene> scene_;
 };
