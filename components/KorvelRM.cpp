@@ -12,7 +12,7 @@
 #include "platform/gdi/BitBlt.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiPalette.h"
-#include "platform/gdi/Window.h"
+#include "platform/display/Window.h"
 #include "scene/FloatingPoint.h"
 
 std::unique_ptr<TList<TKorvelRM*>> ViewList;

@@ -13,7 +13,7 @@
 
 #include "framework/Canvas.h"
 #include "framework/Object.h"
-#include "platform/gdi/GdiTypes.h"
+#include "platform/com/GdiTypes.h"
 
 enum TPixelFormat { pfDevice, pf8bit, pf32bit };
 

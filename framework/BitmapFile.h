@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gdi/GdiTypes.h"
+#include "platform/com/GdiTypes.h"
 
 // A decoded bitmap, rows top first.
 struct TDecodedBitmap {

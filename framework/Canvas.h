@@ -3,7 +3,7 @@
 #pragma once
 
 #include "framework/Object.h"
-#include "platform/gdi/GdiTypes.h"
+#include "platform/com/GdiTypes.h"
 
 class TCanvas : public TObject {
  public:

@@ -4,7 +4,7 @@
 #include "framework/Exceptions.h"
 #include "framework/Menu.h"
 #include "framework/backends/Backend.h"
-#include "platform/gdi/Screen.h"
+#include "platform/display/Screen.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "framework/Exceptions.h"
-#include "platform/gdi/Window.h"
+#include "platform/display/Window.h"
 
 TWinControl::TWinControl(TComponent* Owner) : TControl(Owner) {}
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "framework/Control.h"
-#include "platform/gdi/GdiTypes.h"
+#include "platform/com/GdiTypes.h"
 
 class TWinControl : public TControl {
  public:

@@ -19,7 +19,7 @@
 #include "framework/Panel.h"
 #include "framework/RadioButton.h"
 #include "framework/backends/ScreenImage.h"
-#include "platform/gdi/Window.h"
+#include "platform/display/Window.h"
 
 namespace desktop {
 namespace {

@@ -7,7 +7,7 @@
 #include "framework/Dialogs.h"
 #include "framework/Form.h"
 #include "framework/backends/DesktopWindow.h"
-#include "platform/gdi/Screen.h"
+#include "platform/display/Screen.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "framework/Form.h"
 #include "framework/backends/Backend.h"
 #include "framework/backends/ScreenImage.h"
-#include "platform/gdi/Screen.h"
+#include "platform/display/Screen.h"
 
 namespace desktop {
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/gdi/Screen.h"
+#include "platform/display/Screen.h"
 
 namespace desktop {
 namespace {

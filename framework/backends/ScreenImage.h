@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "platform/gdi/GdiTypes.h"
-#include "platform/gdi/PixelView.h"
+#include "platform/com/GdiTypes.h"
+#include "platform/display/PixelView.h"
 
 struct SDL_Texture;
 

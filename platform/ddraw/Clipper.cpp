@@ -1,7 +1,7 @@
 #include "platform/ddraw/Clipper.h"
 
 #include "platform/ddraw/DDrawErrors.h"
-#include "platform/gdi/Window.h"
+#include "platform/display/Window.h"
 
 namespace platform {
 

@@ -8,7 +8,7 @@
 
 #include "platform/com/Unknown.h"
 #include "platform/ddraw/DDrawTypes.h"
-#include "platform/gdi/GdiTypes.h"
+#include "platform/com/GdiTypes.h"
 
 class IDirectDrawSurface;
 class IDirectDrawPalette;

@@ -7,7 +7,7 @@
 
 #include "platform/com/HResult.h"
 #include "platform/com/WinTypes.h"
-#include "platform/gdi/GdiTypes.h"
+#include "platform/com/GdiTypes.h"
 
 struct DDSCAPS {
   DWORD dwCaps = 0;

@@ -8,8 +8,8 @@
 #include "platform/ddraw/Palette.h"
 #include "platform/ddraw/PixelFormats.h"
 #include "platform/ddraw/SurfaceCreation.h"
-#include "platform/gdi/Screen.h"
-#include "platform/gdi/Window.h"
+#include "platform/display/Screen.h"
+#include "platform/display/Window.h"
 
 namespace platform {
 namespace {

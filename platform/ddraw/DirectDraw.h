@@ -1,7 +1,7 @@
 // DirectDraw's entry points: the driver list and the DirectDraw object.
 //
 // The DirectDraw object (IDirectDraw, and IDirectDraw2 on the same object) works on the one
-// emulated screen (platform/gdi/Screen.h):
+// emulated screen (platform/display/Screen.h):
 // - SetCooperativeLevel: DDSCL_NORMAL (a window or 0), or DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE
 //   with the program's window (one object at a time holds exclusive mode); the flags
 //   DDSCL_ALLOWREBOOT, DDSCL_NOWINDOWCHANGES and DDSCL_ALLOWMODEX may accompany either.

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/ddraw/DDrawErrors.h"
-#include "platform/gdi/Screen.h"
+#include "platform/display/Screen.h"
 
 namespace platform {
 

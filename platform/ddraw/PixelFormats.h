@@ -7,7 +7,7 @@
 #pragma once
 
 #include "platform/ddraw/DDrawTypes.h"
-#include "platform/gdi/PixelView.h"
+#include "platform/display/PixelView.h"
 
 namespace platform {
 

@@ -8,7 +8,7 @@
 #include "platform/ddraw/DDrawErrors.h"
 #include "platform/ddraw/PixelFormats.h"
 #include "platform/gdi/DeviceContext.h"
-#include "platform/gdi/Screen.h"
+#include "platform/display/Screen.h"
 
 namespace platform {
 namespace {

@@ -3,7 +3,7 @@
 #include "platform/ddraw/DDrawErrors.h"
 #include "platform/ddraw/PixelFormats.h"
 #include "platform/ddraw/Surface.h"
-#include "platform/gdi/Screen.h"
+#include "platform/display/Screen.h"
 
 namespace platform {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/gdi/ColorCoding.h"
+#include "platform/display/ColorCoding.h"
 
 namespace platform {
 namespace {

@@ -3,7 +3,7 @@
 // (IDirectDrawSurface::Blt and BltFast) check rectangles and codings first.
 #pragma once
 
-#include "platform/gdi/PixelView.h"
+#include "platform/display/PixelView.h"
 
 namespace platform {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/gdi/ColorCoding.h"
+#include "platform/display/ColorCoding.h"
 #include "platform/gdi/DeviceContext.h"
-#include "platform/gdi/Screen.h"
+#include "platform/display/Screen.h"
 
 namespace {
 

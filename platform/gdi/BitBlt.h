@@ -1,7 +1,7 @@
 // BitBlt: copies a rectangle of pixels from one drawing context to another.
 #pragma once
 
-#include "platform/gdi/GdiTypes.h"
+#include "platform/com/GdiTypes.h"
 
 // Copies the Width x Height rectangle at (SrcX, SrcY) of Source to (X, Y) of Destination,
 // cut to what both contexts can reach. Only SRCCOPY is offered (FALSE for any other

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <set>
 
-#include "platform/gdi/Screen.h"
-#include "platform/gdi/Window.h"
+#include "platform/display/Screen.h"
+#include "platform/display/Window.h"
 
 struct HDC__ {
   bool onScreen = false;

@@ -11,8 +11,8 @@
 
 #include <array>
 
-#include "platform/gdi/GdiTypes.h"
-#include "platform/gdi/PixelView.h"
+#include "platform/com/GdiTypes.h"
+#include "platform/display/PixelView.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // Logical palettes (HPALETTE): a bitmap's colour table as GDI hands it out.
 #pragma once
 
-#include "platform/gdi/GdiTypes.h"
+#include "platform/com/GdiTypes.h"
 
 // A palette holding the first palNumEntries entries of Palette (at most 256); 0 when there
 // are none.

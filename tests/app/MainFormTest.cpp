@@ -15,7 +15,7 @@
 #include "framework/backends/HeadlessBackend.h"
 #include "platform/com/Unknown.h"
 #include "platform/ddraw/DDrawErrors.h"
-#include "platform/gdi/Screen.h"
+#include "platform/display/Screen.h"
 #include "platform/gdi/Time.h"
 #include "tests/components/TempConfigHome.h"
 

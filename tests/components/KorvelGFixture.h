@@ -8,8 +8,8 @@
 #include "components/KorvelG.h"
 #include "platform/ddraw/DDrawErrors.h"
 #include "platform/ddraw/DisplayDrivers.h"
-#include "platform/gdi/ColorCoding.h"
-#include "platform/gdi/Screen.h"
+#include "platform/display/ColorCoding.h"
+#include "platform/display/Screen.h"
 
 class KorvelGTest : public ::testing::Test {
  protected:

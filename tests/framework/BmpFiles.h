@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gdi/GdiTypes.h"
+#include "platform/com/GdiTypes.h"
 
 namespace bmpfiles {
 

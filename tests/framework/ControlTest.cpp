@@ -4,7 +4,7 @@
 
 #include "framework/Panel.h"
 #include "framework/WinControl.h"
-#include "platform/gdi/Window.h"
+#include "platform/display/Window.h"
 
 namespace {
 

@@ -32,8 +32,8 @@
 #include "platform/com/ComPtr.h"
 #include "platform/ddraw/DDrawErrors.h"
 #include "platform/ddraw/DirectDraw.h"
-#include "platform/gdi/Screen.h"
-#include "platform/gdi/Window.h"
+#include "platform/display/Screen.h"
+#include "platform/display/Window.h"
 #include "tests/support/Golden.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include "framework/Exceptions.h"
 #include "framework/Menu.h"
 #include "framework/Panel.h"
-#include "platform/gdi/Screen.h"
-#include "platform/gdi/Window.h"
+#include "platform/display/Screen.h"
+#include "platform/display/Window.h"
 #include "tests/framework/HeadlessFixture.h"
 
 namespace {

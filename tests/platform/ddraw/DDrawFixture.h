@@ -8,9 +8,9 @@
 #include "platform/ddraw/DDrawErrors.h"
 #include "platform/ddraw/DirectDraw.h"
 #include "platform/ddraw/DisplayDrivers.h"
-#include "platform/gdi/ColorCoding.h"
-#include "platform/gdi/Screen.h"
-#include "platform/gdi/Window.h"
+#include "platform/display/ColorCoding.h"
+#include "platform/display/Screen.h"
+#include "platform/display/Window.h"
 
 class DDrawTest : public ::testing::Test {
  protected:

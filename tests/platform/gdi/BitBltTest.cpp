@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "platform/gdi/ColorCoding.h"
+#include "platform/display/ColorCoding.h"
 #include "platform/gdi/DeviceContext.h"
-#include "platform/gdi/Screen.h"
-#include "platform/gdi/Window.h"
+#include "platform/display/Screen.h"
+#include "platform/display/Window.h"
 
 namespace {
 

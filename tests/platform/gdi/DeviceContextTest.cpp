@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/gdi/Screen.h"
-#include "platform/gdi/Window.h"
+#include "platform/display/Screen.h"
+#include "platform/display/Window.h"
 
 namespace {
 

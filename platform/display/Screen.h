@@ -16,8 +16,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/gdi/GdiTypes.h"
-#include "platform/gdi/PixelView.h"
+#include "platform/com/GdiTypes.h"
+#include "platform/display/PixelView.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/gdi/Window.h"
+#include "platform/display/Window.h"
 
 #include <algorithm>
 #include <cstdint>

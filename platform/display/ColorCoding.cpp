@@ -1,4 +1,4 @@
-#include "platform/gdi/ColorCoding.h"
+#include "platform/display/ColorCoding.h"
 
 #include <bit>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/gdi/Screen.h"
+#include "platform/display/Screen.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // 8 bits by repeating their top bits (5-bit 0x1F becomes 0xFF), so white stays white.
 #pragma once
 
-#include "platform/gdi/GdiTypes.h"
-#include "platform/gdi/PixelView.h"
+#include "platform/com/GdiTypes.h"
+#include "platform/display/PixelView.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
 // Handles and records of the Windows drawing interface (GDI) that the program and the
 // DirectDraw stand-in pass around. Handles are opaque pointers; HWND values are ids of the
-// window registry (platform/gdi/Window.h), HDC and HPALETTE point at records of this layer.
+// window registry (platform/display/Window.h), HDC and HPALETTE point at records of this layer.
 #pragma once
 
 #include "platform/com/WinTypes.h"

@@ -9,7 +9,7 @@
 // backend places its windows from the same records.
 #pragma once
 
-#include "platform/gdi/GdiTypes.h"
+#include "platform/com/GdiTypes.h"
 
 namespace platform {
 
