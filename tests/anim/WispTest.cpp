@@ -15,9 +15,8 @@
 
 namespace {
 
-// The committed demo assets, found from this file's place in the tree.
-const std::filesystem::path AssetsDir =
-    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "assets";
+// The committed demo assets.
+const std::filesystem::path AssetsDir = KOR_ASSETS_DIR;
 
 // Each test runs in a working directory of its choice and returns to the old one.
 class WispTest : public ::testing::Test {
