@@ -30,17 +30,17 @@ void NewJoint(TKorJoint*& J, float P1, float P2) {
   joint->Shape = {P1, P2};
   const double Q1 = 2.0 / 3.0 - P1;
   const double Q2 = 4.0 / 3.0 - P2;
-  float t = 0.0f;  // kept in single precision, as the samples are
   for (int k = 0; k < JointSegmentCount; ++k) {
+    // t = k/7 taken afresh for each sample: summing 1/7 would carry its rounding along.
+    const double t = k / 7.0;
     const double s = 1.0 - t;
     joint->Spread[k] = Bezier(P1, P2, t, s);
     joint->Turn[k] = Bezier(Q1, Q2, t, s);
     joint->Offset[k] = joint->Spread[k];
-    t += 1.0f / 7.0f;
   }
   for (int k = 1; k < JointSegmentCount; ++k) {
-    joint->Step[k] = joint->Offset[k] - joint->Offset[k - 1];
-    joint->TurnStep[k] = joint->Turn[k] - joint->Turn[k - 1];
+    joint->Step[k] = static_cast<float>(double{joint->Offset[k]} - joint->Offset[k - 1]);
+    joint->TurnStep[k] = static_cast<float>(double{joint->Turn[k]} - joint->Turn[k - 1]);
   }
   J = joint;
 }
@@ -48,10 +48,11 @@ void NewJoint(TKorJoint*& J, float P1, float P2) {
 void SetJoint(TKorJoint* J, const Matrix4& M, float Radius, float Length) {
   J->Base = M;
   J->Radius = Radius;
-  const float factor = J->Length != 0.0f ? Length / J->Length : Length;
+  // The factor is an intermediate: kept in double, so each product is rounded only once.
+  const double factor = J->Length != 0.0f ? double{Length} / J->Length : double{Length};
   for (int k = 0; k < JointSegmentCount; ++k) {
-    J->Offset[k] *= factor;
-    J->Step[k] *= factor;
+    J->Offset[k] = static_cast<float>(J->Offset[k] * factor);
+    J->Step[k] = static_cast<float>(J->Step[k] * factor);
   }
   J->Length = Length;
 }

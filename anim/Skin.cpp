@@ -3,19 +3,22 @@
 namespace {
 
 // The position in the frame of Q: dotted with Q's rotation rows, minus Q's translation row.
-// This undoes Q exactly when Q is a pure rotation or a pure translation.
-Vector3 IntoSegmentSpace(const Matrix4& Q, float X, float Y, float Z) {
-  return {X * Q[0] + Y * Q[1] + Z * Q[2] - Q[12], X * Q[4] + Y * Q[5] + Z * Q[6] - Q[13],
-          X * Q[8] + Y * Q[9] + Z * Q[10] - Q[14]};
+// This undoes Q exactly when Q is a pure rotation or a pure translation. Formed in double and
+// kept there for the tests below; it is rounded to single where the skin stores it.
+Vector3d IntoSegmentSpace(const Matrix4& Q, float X, float Y, float Z) {
+  const double x = X, y = Y, z = Z;
+  return {x * Q[0] + y * Q[1] + z * Q[2] - Q[12], x * Q[4] + y * Q[5] + z * Q[6] - Q[13],
+          x * Q[8] + y * Q[9] + z * Q[10] - Q[14]};
 }
 
-bool InsideJoint(const TKorJoint& J, const Vector3& p) {
-  return p.z < J.Length && p.z > 0.0f && p.x * p.x + p.y * p.y < J.Radius * J.Radius;
+bool InsideJoint(const TKorJoint& J, const Vector3d& p) {
+  const double radius = J.Radius;
+  return p.z < J.Length && p.z > 0.0 && p.x * p.x + p.y * p.y < radius * radius;
 }
 
 // Picks the segment that holds height z: the first k with z < Offset[k] selects segment k-1;
 // none selects segment 7. Returns the segment and rewrites z relative to its start.
-const Matrix4* ChooseSegment(const TKorJoint& J, float& z) {
+const Matrix4* ChooseSegment(const TKorJoint& J, double& z) {
   for (int k = 1; k < JointSegmentCount; ++k) {
     if (z < J.Offset[k]) {
       z -= J.Offset[k - 1];
@@ -29,16 +32,18 @@ void BindVertices(const TKorJoint& J, TKorSkin& S, const Matrix4& Q) {
   const TKorObject& mesh = *S.Mesh;
   for (int32_t d = 0; d < S.VertexCount; ++d) {
     const TKorVertex& source = mesh.Vertices[static_cast<size_t>(d)];
-    Vector3 p = IntoSegmentSpace(Q, source.X, source.Y, source.Z);
+    Vector3d p = IntoSegmentSpace(Q, source.X, source.Y, source.Z);
     if (!InsideJoint(J, p)) continue;
     TKorVertex& local = S.LocalVertices[static_cast<size_t>(d)];
     S.VertexBones[static_cast<size_t>(d)] = ChooseSegment(J, p.z);
-    local.X = p.x;
-    local.Y = p.y;
-    local.Z = p.z;
-    local.NX = source.NX * Q[0] + source.NY * Q[1] + source.NZ * Q[2];
-    local.NY = source.NX * Q[4] + source.NY * Q[5] + source.NZ * Q[6];
-    local.NZ = source.NX * Q[8] + source.NY * Q[9] + source.NZ * Q[10];
+    const Vector3 stored = RoundToSingle(p);
+    local.X = stored.x;
+    local.Y = stored.y;
+    local.Z = stored.z;
+    const double nx = source.NX, ny = source.NY, nz = source.NZ;
+    local.NX = static_cast<float>(nx * Q[0] + ny * Q[1] + nz * Q[2]);
+    local.NY = static_cast<float>(nx * Q[4] + ny * Q[5] + nz * Q[6]);
+    local.NZ = static_cast<float>(nx * Q[8] + ny * Q[9] + nz * Q[10]);
   }
 }
 
@@ -46,10 +51,10 @@ void BindPoints(const TKorJoint& J, TKorSkin& S, const Matrix4& Q) {
   const TKorObject& mesh = *S.Mesh;
   for (int32_t d = 0; d < S.PointCount; ++d) {
     const Vector3& source = mesh.Points[static_cast<size_t>(d)];
-    Vector3 p = IntoSegmentSpace(Q, source.x, source.y, source.z);
+    Vector3d p = IntoSegmentSpace(Q, source.x, source.y, source.z);
     if (!InsideJoint(J, p)) continue;
     S.PointBones[static_cast<size_t>(d)] = ChooseSegment(J, p.z);
-    S.LocalPoints[static_cast<size_t>(d)] = p;
+    S.LocalPoints[static_cast<size_t>(d)] = RoundToSingle(p);
   }
 }
 

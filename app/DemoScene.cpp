@@ -7,7 +7,11 @@
 
 namespace {
 
-constexpr float kPi = std::numbers::pi_v<float>;
+// The start-up angles, each the single nearest to its multiple of pi (formed in double).
+constexpr auto kTiltX = static_cast<float>(-0.2 * std::numbers::pi);
+constexpr auto kTurnY = static_cast<float>(1.45 * std::numbers::pi);
+constexpr auto kTiltZ = static_cast<float>(-0.2 * std::numbers::pi);
+constexpr double kDragRadiansPerPixel = 0.01;
 
 }  // namespace
 
@@ -23,7 +27,7 @@ TDemoScene::TDemoScene(TKorvelRM* View) {
   }
   AttachObject(SceneRoot, Character->Model);
   MakeMatrix(Renderer.Camera, 0, 0, -20, 0, 0, 0);
-  MakeMatrix(Character->Placement, 0, 0, 0, -0.2f * kPi, 1.45f * kPi, -0.2f * kPi);
+  MakeMatrix(Character->Placement, 0, 0, 0, kTiltX, kTurnY, kTiltZ);
   Renderer.Light = {0, 0, 1};
 }
 
@@ -41,6 +45,6 @@ void TDemoScene::Tick() {
 
 void TDemoScene::Turn(int dx, int dy) {
   ResetFloatingPoint();
-  TurnMatrix(Character->Placement, 0, 0, 0, static_cast<float>(dy) * 0.01f,
-             -static_cast<float>(dx) * 0.01f, 0);
+  TurnMatrix(Character->Placement, 0, 0, 0, static_cast<float>(dy * kDragRadiansPerPixel),
+             static_cast<float>(-dx * kDragRadiansPerPixel), 0);
 }

@@ -9,13 +9,17 @@ namespace {
 
 enum class BoxClass { Whole, Out, Partial };
 
-constexpr float kScreenDepthScale = 0.002f;  // camera depth 0..500 -> screen depth 0..1
-constexpr float kNearDepth = 0.01f;          // below this depth the projection factor is fixed
-constexpr float kFarClipDepth = 500.0f;      // far bound of the per-vertex screen test
+// The arithmetic runs in double and is rounded to single once, where the vertex buffer stores
+// it; the constants are the decimals at that precision, so that camera depth 20 lands on the
+// single nearest screen depth 0.04 and depth 5 on the one nearest 0.01.
+constexpr double kScreenDepthScale = 0.002;  // camera depth 0..500 -> screen depth 0..1
+constexpr double kNearDepth = 0.01;          // below this depth the projection factor is fixed
+constexpr double kFarClipDepth = 500.0;      // far bound of the per-vertex screen test
+constexpr double kFogStart = 0.4;            // screen depth where vertex fog begins
 
 struct ScreenBox {
-  float sxlo = 1e30f, sxhi = -1e30f, sylo = 1e30f, syhi = -1e30f;
-  float zlo = 1e30f, zhi = -1e30f;
+  double sxlo = 1e300, sxhi = -1e300, sylo = 1e300, syhi = -1e300;
+  double zlo = 1e300, zhi = -1e300;
 };
 
 ScreenBox ProjectBox(const TKorRenderer& R, const Matrix4& W, const TKorObject& obj) {
@@ -24,11 +28,12 @@ ScreenBox ProjectBox(const TKorRenderer& R, const Matrix4& W, const TKorObject& 
     const Vector3 p{(corner & 1) ? obj.BoxMax.x : obj.BoxMin.x,
                     (corner & 2) ? obj.BoxMax.y : obj.BoxMin.y,
                     (corner & 4) ? obj.BoxMax.z : obj.BoxMin.z};
-    const Vector3 q = TransformPoint(W, p);
+    const Vector3d q = TransformPointExact(W, p);
     box.zlo = std::min(box.zlo, q.z);
     box.zhi = std::max(box.zhi, q.z);
-    const float k = std::fabs(q.z) <= kNearDepth ? 100.0f * R.Zoom : std::fabs(R.Zoom / q.z);
-    const float sx = q.x * k + R.HalfWidth, sy = q.y * k + R.HalfHeight;
+    const double zoom = R.Zoom;
+    const double k = std::fabs(q.z) <= kNearDepth ? 100.0 * zoom : std::fabs(zoom / q.z);
+    const double sx = q.x * k + R.HalfWidth, sy = q.y * k + R.HalfHeight;
     box.sxlo = std::min(box.sxlo, sx);
     box.sxhi = std::max(box.sxhi, sx);
     box.sylo = std::min(box.sylo, sy);
@@ -38,7 +43,7 @@ ScreenBox ProjectBox(const TKorRenderer& R, const Matrix4& W, const TKorObject& 
 }
 
 BoxClass Classify(const TKorRenderer& R, const ScreenBox& box) {
-  const float dlo = kScreenDepthScale * box.zlo, dhi = kScreenDepthScale * box.zhi;
+  const double dlo = kScreenDepthScale * box.zlo, dhi = kScreenDepthScale * box.zhi;
   if (box.sxlo > 0 && box.sxhi < R.ScreenRight && box.sylo > 0 && box.syhi < R.ScreenBottom &&
       dlo > 0 && dhi < 1) {
     return BoxClass::Whole;
@@ -51,17 +56,22 @@ BoxClass Classify(const TKorRenderer& R, const ScreenBox& box) {
 }
 
 // Scales the red, green and blue bytes of an ARGB colour by I, keeping alpha.
-uint32_t ShadeColor(uint32_t color, float I) {
+uint32_t ShadeColor(uint32_t color, double I) {
   const auto scale = [I](uint32_t byte) { return static_cast<uint32_t>(byte * I) & 0xFFu; };
   return (color & 0xFF000000u) | (scale((color >> 16) & 0xFFu) << 16) |
          (scale((color >> 8) & 0xFFu) << 8) | scale(color & 0xFFu);
 }
 
-uint32_t SpecularColor(float I, float fog) {
-  const auto alpha = static_cast<uint32_t>(255.0f * (1.0f - fog));
-  const float grey = std::clamp((I - 0.25f) * 0.5f * 255.0f, 0.0f, 255.0f);
+uint32_t SpecularColor(double I, double fog) {
+  const auto alpha = static_cast<uint32_t>(255.0 * (1.0 - fog));
+  const double grey = std::clamp((I - 0.25) * 0.5 * 255.0, 0.0, 255.0);
   const auto g = static_cast<uint32_t>(grey);
   return (alpha << 24) | (g << 16) | (g << 8) | g;
+}
+
+// The fog factor of a stored screen depth: 0 up to 0.4, then rising to 1 at 0.9.
+double FogFactor(float sz) {
+  return sz > kFogStart ? std::min((sz - kFogStart) * 2.0, 1.0) : 0.0;
 }
 
 // Transforms, projects, shades and fogs every vertex of obj into the vertex buffer.
@@ -69,23 +79,24 @@ void TransformVertices(TKorRenderer& R, const Matrix4& W, const Matrix4& N, TKor
                        bool partial) {
   obj.FirstIndex = R.VertexFill;
   D3DTLVERTEX* out = R.VertexBuffer.data() + R.VertexFill;
-  const float screenWidth = static_cast<float>(R.ScreenWidth);
-  const float screenHeight = static_cast<float>(R.ScreenHeight);
+  const double screenWidth = R.ScreenWidth;
+  const double screenHeight = R.ScreenHeight;
   for (int32_t i = 0; i < obj.VertexCount; ++i, ++out) {
     TKorVertex& v = obj.Vertices[static_cast<size_t>(i)];
-    const Vector3 p = TransformPoint(W, {v.X, v.Y, v.Z});
-    const Vector3 n = TransformDirection(N, {v.NX, v.NY, v.NZ});
+    // Position, normal, factor and intensity stay in double; only what the vertex buffer
+    // stores is rounded to single.
+    const Vector3d p = TransformPointExact(W, {v.X, v.Y, v.Z});
+    const Vector3d n = TransformDirectionExact(N, {v.NX, v.NY, v.NZ});
     // Normals and light need not be unit length; keep the intensity within a byte's range.
-    const float I = std::clamp((n.x * R.Light.x + n.y * R.Light.y + n.z * R.Light.z) * 0.25f + 0.5f,
-                               0.0f, 1.0f);
-    const float k = std::fabs(p.z) > kNearDepth ? R.Zoom / p.z : 100.0f;
-    out->sx = p.x * k + R.HalfWidth;
-    out->sy = p.y * k + R.HalfHeight;
-    out->sz = kScreenDepthScale * p.z;
-    out->rhw = k;
-    const float fog = out->sz > 0.4f ? std::min((out->sz - 0.4f) * 2.0f, 1.0f) : 0.0f;
+    const double I =
+        std::clamp((n.x * R.Light.x + n.y * R.Light.y + n.z * R.Light.z) * 0.25 + 0.5, 0.0, 1.0);
+    const double k = std::fabs(p.z) > kNearDepth ? R.Zoom / p.z : 100.0;
+    out->sx = static_cast<float>(p.x * k + R.HalfWidth);
+    out->sy = static_cast<float>(p.y * k + R.HalfHeight);
+    out->sz = static_cast<float>(kScreenDepthScale * p.z);
+    out->rhw = static_cast<float>(k);
     out->color = ShadeColor(v.Color, I);
-    out->specular = SpecularColor(I, fog);
+    out->specular = SpecularColor(I, FogFactor(out->sz));
     out->tu = v.U;
     out->tv = v.V;
     v.ClipFlags = partial && out->sx > 0 && out->sx < screenWidth && out->sy > 0 &&

@@ -22,10 +22,13 @@ void MatrixMultiply(const Matrix4& A, const Matrix4& B, Matrix4& Out) {
 namespace {
 
 // Writes the nine rotation elements shared by MakeMatrix and TurnMatrix.
+// The sines and cosines are taken of the angles widened to double: the float overloads would
+// round them to single before the products are formed.
 void WriteRotation(Matrix4& M, float ax, float ay, float az) {
-  const double sA = std::sin(ax), cA = std::cos(ax);
-  const double sB = std::sin(ay), cB = std::cos(ay);
-  const double sC = std::sin(az), cC = std::cos(az);
+  const double a = ax, b = ay, c = az;
+  const double sA = std::sin(a), cA = std::cos(a);
+  const double sB = std::sin(b), cB = std::cos(b);
+  const double sC = std::sin(c), cC = std::cos(c);
   M[0] = static_cast<float>(cB * cC + sA * sB * sC);
   M[1] = static_cast<float>(cA * sC);
   M[2] = static_cast<float>(-sB * cC + sA * cB * sC);
@@ -37,11 +40,12 @@ void WriteRotation(Matrix4& M, float ax, float ay, float az) {
   M[10] = static_cast<float>(cA * cB);
 }
 
-// Row 3 = (px, py, pz) turned by the rotation already in M.
-void WriteTurnedPosition(Matrix4& M, float px, float py, float pz) {
-  M[12] = px * M[0] + py * M[4] + pz * M[8];
-  M[13] = px * M[1] + py * M[5] + pz * M[9];
-  M[14] = px * M[2] + py * M[6] + pz * M[10];
+// Row 3 = (px, py, pz) turned by the rotation already in M, each element formed in double and
+// rounded to single once.
+void WriteTurnedPosition(Matrix4& M, double px, double py, double pz) {
+  M[12] = static_cast<float>(px * M[0] + py * M[4] + pz * M[8]);
+  M[13] = static_cast<float>(px * M[1] + py * M[5] + pz * M[9]);
+  M[14] = static_cast<float>(px * M[2] + py * M[6] + pz * M[10]);
 }
 
 }  // namespace
@@ -58,17 +62,30 @@ void MakeMatrix(Matrix4& M, float px, float py, float pz, float ax, float ay, fl
 void TurnMatrix(Matrix4& M, float px, float py, float pz, float ax, float ay, float az) {
   Matrix4 L = IdentityMatrix;
   WriteRotation(L, ax, ay, az);
-  WriteTurnedPosition(L, -px, -py, -pz);
+  WriteTurnedPosition(L, -double{px}, -double{py}, -double{pz});
   MatrixMultiply(M, L, M);
 }
 
+Vector3d TransformPointExact(const Matrix4& M, const Vector3& p) {
+  const double x = p.x, y = p.y, z = p.z;
+  return {x * M[0] + y * M[4] + z * M[8] + M[12], x * M[1] + y * M[5] + z * M[9] + M[13],
+          x * M[2] + y * M[6] + z * M[10] + M[14]};
+}
+
+Vector3d TransformDirectionExact(const Matrix4& M, const Vector3& d) {
+  const double x = d.x, y = d.y, z = d.z;
+  return {x * M[0] + y * M[4] + z * M[8], x * M[1] + y * M[5] + z * M[9],
+          x * M[2] + y * M[6] + z * M[10]};
+}
+
+Vector3 RoundToSingle(const Vector3d& v) {
+  return {static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z)};
+}
+
 Vector3 TransformPoint(const Matrix4& M, const Vector3& p) {
-  return {p.x * M[0] + p.y * M[4] + p.z * M[8] + M[12],
-          p.x * M[1] + p.y * M[5] + p.z * M[9] + M[13],
-          p.x * M[2] + p.y * M[6] + p.z * M[10] + M[14]};
+  return RoundToSingle(TransformPointExact(M, p));
 }
 
 Vector3 TransformDirection(const Matrix4& M, const Vector3& d) {
-  return {d.x * M[0] + d.y * M[4] + d.z * M[8], d.x * M[1] + d.y * M[5] + d.z * M[9],
-          d.x * M[2] + d.y * M[6] + d.z * M[10]};
+  return RoundToSingle(TransformDirectionExact(M, d));
 }

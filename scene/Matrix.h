@@ -38,6 +38,19 @@ void MakeMatrix(Matrix4& M, float px, float py, float pz, float ax, float ay, fl
 // after M, the turn happens about the axes and origin of the space M maps into.
 void TurnMatrix(Matrix4& M, float px, float py, float pz, float ax, float ay, float az);
 
-// A point (with translation) and a direction (without) transformed by M.
+// A point or direction at full precision: an intermediate result that is not stored.
+struct Vector3d {
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
+};
+
+// A point (with translation) and a direction (without) transformed by M, the sums formed in
+// double. The Vector3 forms round each coordinate to single once, for results that are stored.
+Vector3d TransformPointExact(const Matrix4& M, const Vector3& p);
+Vector3d TransformDirectionExact(const Matrix4& M, const Vector3& d);
 Vector3 TransformPoint(const Matrix4& M, const Vector3& p);
 Vector3 TransformDirection(const Matrix4& M, const Vector3& d);
+
+// Each coordinate rounded to the nearest single.
+Vector3 RoundToSingle(const Vector3d& v);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <numeric>
 
 namespace {
@@ -16,15 +17,48 @@ void ExpectCurve(const Curve& actual, const Curve& expected, float tolerance) {
   }
 }
 
+// The single nearest Numerator / Denominator, decided exactly: each candidate times the
+// denominator is exact in double for the small denominators used here.
+float NearestSingleToRatio(int64_t Numerator, int64_t Denominator) {
+  const auto p = static_cast<double>(Numerator), q = static_cast<double>(Denominator);
+  const float guess = static_cast<float>(p / q);
+  float best = guess;
+  for (float candidate : {std::nextafter(guess, -1.0f), std::nextafter(guess, 2.0f)}) {
+    if (std::fabs(p - double{candidate} * q) < std::fabs(p - double{best} * q)) best = candidate;
+  }
+  return best;
+}
+
+// With shape (0.5, 0.5) at t = k/7 the curves are rational with denominator 686:
+// Spread = 1.5 t s + t^3 and Turn = 2t - Spread.
+Curve ExactSpread() {
+  Curve curve;
+  for (int64_t k = 0; k < JointSegmentCount; ++k) {
+    curve[static_cast<size_t>(k)] = NearestSingleToRatio(21 * k * (7 - k) + 2 * k * k * k, 686);
+  }
+  return curve;
+}
+
+Curve ExactTurn() {
+  Curve curve;
+  for (int64_t k = 0; k < JointSegmentCount; ++k) {
+    curve[static_cast<size_t>(k)] =
+        NearestSingleToRatio(196 * k - 21 * k * (7 - k) - 2 * k * k * k, 686);
+  }
+  return curve;
+}
+
 TEST(NewJoint, SamplesBothCurvesOfTheShape) {
   TKorJoint* j = nullptr;
   NewJoint(j, 0.5f, 0.5f);
+  // To the last bit: each sample is the single nearest the exact curve at t = k/7.
+  EXPECT_EQ(j->Spread, ExactSpread());
+  EXPECT_EQ(j->Turn, ExactTurn());
+  // And the stated six-place values.
   ExpectCurve(j->Spread, {0, 0.186589f, 0.329446f, 0.446064f, 0.553936f, 0.670554f, 0.813411f, 1},
-              1e-6f);
-  // To six places: t is kept in single precision, so the samples may differ from the exact
-  // curve by a unit in the sixth place.
+              5e-7f);
   ExpectCurve(j->Turn, {0, 0.099125f, 0.241983f, 0.411079f, 0.588921f, 0.758017f, 0.900875f, 1},
-              1e-6f);
+              5e-7f);
   EXPECT_EQ(j->Offset, j->Spread);
   EXPECT_EQ(j->Step[0], 0.0f);
   EXPECT_EQ(j->TurnStep[0], 0.0f);
@@ -61,13 +95,16 @@ TEST(SetJoint, ScalesOffsetsAndStepsToTheNewLength) {
   SetJoint(j, base, 17.0f, 3.4f);
   EXPECT_EQ(j->Base, base);
   EXPECT_EQ(j->Radius, 17.0f);
-  EXPECT_NEAR(j->Offset[7], 3.4f, 1e-6f);
-  EXPECT_NEAR(std::accumulate(j->Step.begin(), j->Step.end(), 0.0f), 3.4f, 1e-5f);
+  EXPECT_EQ(j->Offset[7], 3.4f);
+  for (int k = 0; k < JointSegmentCount; ++k) {
+    EXPECT_EQ(j->Offset[k], static_cast<float>(double{j->Spread[k]} * double{3.4f})) << k;
+  }
+  EXPECT_NEAR(std::accumulate(j->Step.begin(), j->Step.end(), 0.0), 3.4, 1e-6);
   EXPECT_EQ(j->Turn, turn);
-  // A second call rescales from the current length.
+  // A second call rescales from the current length (the factor is exactly one half here).
   SetJoint(j, base, 17.0f, 1.7f);
-  EXPECT_NEAR(j->Offset[7], 1.7f, 1e-6f);
-  EXPECT_NEAR(j->Offset[3], 1.7f * j->Spread[3], 1e-6f);
+  EXPECT_EQ(j->Offset[7], 1.7f);
+  EXPECT_EQ(j->Offset[3], static_cast<float>(double{1.7f} * j->Spread[3]));
   FreeJoint(j);
 }
 
@@ -81,9 +118,9 @@ TEST(UpdateRootJoint, UnbentSegmentsAreTranslationsAndChildrenStartAtTheEnd) {
   for (int k = 0; k < JointSegmentCount; ++k) {
     Matrix4 expected = IdentityMatrix;
     expected[14] = root->Offset[k];
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(root->SegmentWorld[k][i], expected[i], 1e-6f);
+    EXPECT_EQ(root->SegmentWorld[k], expected) << "segment " << k;
   }
-  EXPECT_NEAR(child->SegmentWorld[0][14], 3.4f, 1e-6f);
+  EXPECT_EQ(child->SegmentWorld[0][14], 3.4f);
   EXPECT_NEAR(child->SegmentWorld[7][14], 4.4f, 1e-6f);
   FreeJoint(root);
 }
@@ -118,10 +155,10 @@ TEST(UpdateJoints, SiblingsShareTheParentEnd) {
   LinkJoint(root, a);
   LinkJoint(root, b);
   UpdateRootJoint(root);
-  EXPECT_NEAR(a->SegmentWorld[0][14], 2.0f, 1e-6f);
-  EXPECT_NEAR(b->SegmentWorld[0][14], 2.0f, 1e-6f);
-  EXPECT_NEAR(b->SegmentWorld[0][12], 1.0f, 1e-6f);
-  EXPECT_NEAR(a->SegmentWorld[0][12], 0.0f, 1e-6f);
+  EXPECT_EQ(a->SegmentWorld[0][14], 2.0f);
+  EXPECT_EQ(b->SegmentWorld[0][14], 2.0f);
+  EXPECT_EQ(b->SegmentWorld[0][12], 1.0f);
+  EXPECT_EQ(a->SegmentWorld[0][12], 0.0f);
   FreeJoint(root);
 }
 

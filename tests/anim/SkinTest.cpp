@@ -55,10 +55,12 @@ TEST(NewSkin, BindsByHeightAlongTheJointsWithStrictBounds) {
   for (int d = 0; d < 5; ++d) EXPECT_EQ(skin->VertexBones[d], nullptr) << "vertex " << d;
   // z' = 0.5 lies below Offset[1] (about 0.634): segment 0, local z 0.5.
   EXPECT_EQ(skin->VertexBones[5], &chain.lower->SegmentWorld[0]);
-  EXPECT_FLOAT_EQ(skin->LocalVertices[5].Z, 0.5f);
+  EXPECT_EQ(skin->LocalVertices[5].Z, 0.5f);
   // z = 4 is 0.6 into the middle joint (past its segment 2 start 0.560).
   EXPECT_EQ(skin->VertexBones[6], &chain.middle->SegmentWorld[2]);
-  EXPECT_NEAR(skin->LocalVertices[6].Z, 0.6f - chain.middle->Offset[2], 1e-5f);
+  // Formed in double from the stored singles and rounded once.
+  EXPECT_EQ(skin->LocalVertices[6].Z,
+            static_cast<float>(4.0 - double{chain.lower->Length} - chain.middle->Offset[2]));
   // z = 8 is 2.9 into the upper joint, whose segments are 3.4/7 long: segment 5.
   EXPECT_EQ(skin->VertexBones[7], &chain.upper->SegmentWorld[5]);
   EXPECT_EQ(skin->PointBones[7], &chain.upper->SegmentWorld[5]);
@@ -99,7 +101,7 @@ TEST(ApplySkin, BentJointMovesVerticesAboveItAndTheBoxNeverShrinks) {
   UpdateRootJoint(chain.lower);
   ApplySkin(skin);
   // Below the bend nothing moves; above it the figure leans toward -x; unbound stays at rest.
-  EXPECT_NEAR(mesh->Vertices[0].Z, 1.0f, 1e-6f);
+  EXPECT_EQ(mesh->Vertices[0].Z, 1.0f);
   EXPECT_LT(mesh->Vertices[1].X, -1.0f);
   EXPECT_LT(mesh->Vertices[1].Z, 8.0f);
   EXPECT_EQ(mesh->Vertices[2].Z, 20.0f);
@@ -144,10 +146,10 @@ TEST(NewSkin, OffsetBaseIsUndoneWhenBinding) {
   TKorSkin* skin = nullptr;
   NewSkin(skin, mesh, root);
   EXPECT_EQ(skin->VertexBones[0], &root->SegmentWorld[0]);
-  EXPECT_FLOAT_EQ(skin->LocalVertices[0].Z, 0.5f);
+  EXPECT_EQ(skin->LocalVertices[0].Z, 0.5f);
   EXPECT_EQ(skin->VertexBones[1], nullptr);
   ApplySkin(skin);
-  EXPECT_NEAR(mesh->Vertices[0].Z, 2.5f, 1e-6f);
+  EXPECT_EQ(mesh->Vertices[0].Z, 2.5f);
   FreeSkin(skin);
   FreeObject(mesh);
   FreeJoint(root);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "platform/display/Screen.h"
 #include "platform/gdi/Time.h"
 #include "tests/components/TempConfigHome.h"
+#include "tests/support/ExactGeometry.h"
 
 namespace {
 
@@ -335,6 +337,11 @@ TEST_F(MainFormTest, DraggingOverTheViewTurnsTheCharacter) {
   StartUp();
   Matrix4& placement = DemoScene->Character->Placement;
   const Matrix4 start = placement;
+  // The start-up placement to the last bit: the table's turn for the singles nearest -0.2 pi,
+  // 1.45 pi and -0.2 pi, each element formed in double and rounded once.
+  const auto tilt = static_cast<float>(-0.2 * std::numbers::pi);
+  const auto turnY = static_cast<float>(1.45 * std::numbers::pi);
+  EXPECT_EQ(start, testsupport::TablePlacement(0, 0, 0, tilt, turnY, tilt));
   const POINT view{Form1->KorvelRM1->Left(), Form1->KorvelRM1->Top()};
 
   // A move with no button pressed turns nothing.
@@ -353,10 +360,9 @@ TEST_F(MainFormTest, DraggingOverTheViewTurnsTheCharacter) {
   // axes of the space the placement maps into.
   backend_->PostMouse(*Form1, HeadlessBackend::MouseAction::Move, view.x + 110, view.y + 105);
   Application->ProcessMessages();
-  Matrix4 turn, expected;
-  MakeMatrix(turn, 0, 0, 0, 0.05f, -0.1f, 0);
-  MatrixMultiply(start, turn, expected);
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(placement[i], expected[i], 1e-6f) << i;
+  // The angles are the singles nearest 0.05 and -0.1; each element is rounded once.
+  const Matrix4 turn = testsupport::TablePlacement(0, 0, 0, 0.05f, -0.1f, 0);
+  EXPECT_EQ(placement, testsupport::ProductRoundedOnce(start, turn));
   EXPECT_EQ(LastX, 110);
   EXPECT_EQ(LastY, 105);
 

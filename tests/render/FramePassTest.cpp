@@ -207,6 +207,28 @@ class NearClipTest : public ::testing::Test {
     return {R_.IndexBuffer.begin(), R_.IndexBuffer.begin() + triangles * 3};
   }
 
+  // The same triangle handed to the clipper as camera points at full precision, so that
+  // depths such as 1.01 and -0.99 are the decimals themselves rather than their singles.
+  int32_t ClipAtDepths(double z0, double z1, double z2) {
+    const double z[3] = {z0, z1, z2};
+    ClipCorner corners[3];
+    for (int i = 0; i < 3; ++i) {
+      AddVertex(owner_, 0, 0, 0, 0, 0, 0, 1, 0, 0);  // stands in; the clipper reads corners
+      corners[i] = {{i == 1 ? 30.0 : 10.0, i * 4.0, z[i]}, i};
+    }
+    SetTransformedVertices();
+    int32_t triangles = 0;
+    ClipTriangle(R_, corners, triangles);
+    return triangles;
+  }
+  void SetTransformedVertices() {
+    for (uint32_t i = 0; i < 3; ++i) {
+      R_.VertexBuffer[i] = {0,        0,       0, 0, 0xFF000000u | (i * 0x40u), 0x10203040u * i,
+                            0.1f * i, 0.2f * i};
+    }
+    R_.VertexFill = 3;
+  }
+
   TKorRenderer R_;
   TKorObject* owner_ = nullptr;
 };
@@ -234,24 +256,43 @@ TEST_F(NearClipTest, TwoCornersBehindGiveOneTriangle) {
 }
 
 TEST_F(NearClipTest, TheMidwayCrossingAveragesEverything) {
-  // Edge 0-1 runs from depth 1.01 to -0.99: t = 0.5.
-  ASSERT_EQ(Clip(1.01f, -0.99f, 1.01f), 2);
+  // Edge 0-1 runs from camera depth 1.01 to -0.99: t = 0.5 exactly, and every field of the
+  // crossing vertex is the rounded average, to the last bit.
+  ASSERT_EQ(ClipAtDepths(1.01, -0.99, 1.01), 2);
   const D3DTLVERTEX& v = R_.VertexBuffer[3];
   EXPECT_EQ(v.rhw, 200.0f);
-  EXPECT_EQ(std::bit_cast<uint32_t>(v.sz), 0x37A7C5ACu);
-  EXPECT_FLOAT_EQ(v.sx, 20.0f * 200.0f + 320.0f);  // x midway between 10 and 30
-  EXPECT_FLOAT_EQ(v.sy, 2.0f * 200.0f + 240.0f);
-  EXPECT_FLOAT_EQ(v.tu, 0.05f);
-  EXPECT_FLOAT_EQ(v.tv, 0.1f);
+  EXPECT_EQ(std::bit_cast<uint32_t>(v.sz), 0x37A7C5ACu);  // the single nearest 0.00002
+  EXPECT_EQ(v.sx, 20.0f * 200.0f + 320.0f);               // x midway between 10 and 30
+  EXPECT_EQ(v.sy, 2.0f * 200.0f + 240.0f);
+  EXPECT_EQ(v.tu, static_cast<float>(double{0.1f} / 2));
+  EXPECT_EQ(v.tv, static_cast<float>(double{0.2f} / 2));
   EXPECT_EQ(v.color, 0xFF000020u);     // blue bytes 0x00 and 0x40 average to 0x20
   EXPECT_EQ(v.specular, 0x08101820u);  // half of 0x10203040 per byte
 }
 
+TEST_F(NearClipTest, TheCrossingIsFormedInDoubleFromTheCameraPoints) {
+  // Depths from singles: 1.01f and -0.99f put t just below one half, so the blue byte's
+  // average truncates to 0x1F and x falls short of the midpoint by the same fraction.
+  ASSERT_EQ(Clip(1.01f, -0.99f, 1.01f), 2);
+  const double t = (double{1.01f} - 0.01) / (double{1.01f} - double{-0.99f});
+  ASSERT_LT(t, 0.5);
+  const D3DTLVERTEX& v = R_.VertexBuffer[3];
+  EXPECT_EQ(v.sx, static_cast<float>((10.0 - (10.0 - 30.0) * t) * 200.0 + 320.0));
+  EXPECT_EQ(v.color, 0xFF00001Fu);
+}
+
 TEST_F(NearClipTest, ACornerOnThePlaneIsReplacedByACrossingAtItsOwnPlace) {
-  ASSERT_EQ(Clip(0.01f, 1, 2), 1);
+  ASSERT_EQ(ClipAtDepths(0.01, 1, 2), 1);
   const std::vector<uint16_t> indices = Indices(1);
   EXPECT_EQ(indices, (std::vector<uint16_t>{3, 1, 2}));
-  EXPECT_NEAR(R_.VertexBuffer[3].sx, 10.0f * 200.0f + 320.0f, 0.5f);
+  EXPECT_EQ(R_.VertexBuffer[3].sx, 10.0f * 200.0f + 320.0f);  // t = 0: its own place
+  EXPECT_EQ(R_.VertexBuffer[3].sy, 240.0f);
+}
+
+TEST_F(NearClipTest, ACornerJustBehindThePlaneIsCutOnBothItsEdges) {
+  // The single nearest 0.01 lies just below the plane, so both its edges cross.
+  ASSERT_EQ(Clip(0.01f, 1, 2), 2);
+  EXPECT_EQ(Indices(2), (std::vector<uint16_t>{3, 1, 2, 3, 2, 4}));
 }
 
 TEST_F(NearClipTest, CrossingsThatDoNotFitAreLeftOutAndCounted) {

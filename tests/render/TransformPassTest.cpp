@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <vector>
 
@@ -69,12 +70,14 @@ TEST(TransformTree, ProjectsThroughTheStartUpCamera) {
       f.Root(f.Object({{0, 0, 0}, {1, 0, 0}, {0, 0, 255}, {0, 0, 117.5f}, {0, 0, 430}}));
   f.Run(obj);
   ASSERT_EQ(f.R.VertexFill, 5);
+  // To the last bit: sz is the single nearest 0.04 (0.0399999991, not 0.0400000028 as a
+  // single-precision 0.002 would give) and rhw the single nearest 0.1.
   const D3DTLVERTEX& origin = f.R.VertexBuffer[0];
-  EXPECT_FLOAT_EQ(origin.sx, 320.0f);
-  EXPECT_FLOAT_EQ(origin.sy, 240.0f);
-  EXPECT_FLOAT_EQ(origin.sz, 0.04f);
-  EXPECT_FLOAT_EQ(origin.rhw, 0.1f);
-  EXPECT_FLOAT_EQ(f.R.VertexBuffer[1].sx, 352.0f);
+  EXPECT_EQ(origin.sx, 320.0f);
+  EXPECT_EQ(origin.sy, 240.0f);
+  EXPECT_EQ(std::bit_cast<uint32_t>(origin.sz), std::bit_cast<uint32_t>(0.04f));
+  EXPECT_EQ(std::bit_cast<uint32_t>(origin.rhw), std::bit_cast<uint32_t>(0.1f));
+  EXPECT_EQ(f.R.VertexBuffer[1].sx, 352.0f);
   // Fog: depth 275 gives factor 0.3 (alpha 178), 450 full fog, 150 none.
   EXPECT_EQ(f.R.VertexBuffer[2].specular >> 24, 178u);
   EXPECT_EQ(f.R.VertexBuffer[4].specular >> 24, 0u);
@@ -102,22 +105,24 @@ TEST(TransformTree, ShadesByTheLightDirection) {
 TEST(TransformTree, ClipFlagsAreStrictAtTheScreenEdgesAndNearDepth) {
   Frame f;
   f.R.Camera = IdentityMatrix;  // depth = world z
-  // The depth whose screen depth is exactly 0.01 in single precision.
-  float nearZ = 5.0f;
-  while (0.002f * nearZ > 0.01f) nearZ = std::nextafter(nearZ, 0.0f);
-  ASSERT_EQ(0.002f * nearZ, 0.01f);
+  // Depth 5 gives screen depth exactly 0.01 (the single nearest it); the next single above 5
+  // gives the next screen depth above.
+  const float justBeyond = std::nextafter(5.0f, 6.0f);
   // At depth 10: x = -5 projects to sx 0 and y = -3.75 to sy 0. The object reaches off screen,
   // so it is classified Partial and its vertices get their flags.
-  TKorObject* obj =
-      f.Root(f.Object({{-5, 0, 10}, {0, -3.75f, 10}, {0, 0, nearZ}, {1, 1, 10}, {-40, 0, 10}}));
+  TKorObject* obj = f.Root(f.Object(
+      {{-5, 0, 10}, {0, -3.75f, 10}, {0, 0, 5}, {1, 1, 10}, {-40, 0, 10}, {0, 0, justBeyond}}));
   f.Run(obj);
-  EXPECT_FLOAT_EQ(f.R.VertexBuffer[0].sx, 0.0f);
-  EXPECT_FLOAT_EQ(f.R.VertexBuffer[1].sy, 0.0f);
+  EXPECT_EQ(f.R.VertexBuffer[0].sx, 0.0f);
+  EXPECT_EQ(f.R.VertexBuffer[1].sy, 0.0f);
+  EXPECT_EQ(std::bit_cast<uint32_t>(f.R.VertexBuffer[2].sz), std::bit_cast<uint32_t>(0.01f));
+  EXPECT_EQ(f.R.VertexBuffer[5].sz, std::nextafter(0.01f, 1.0f));
   EXPECT_EQ(obj->Vertices[0].ClipFlags, 0);
   EXPECT_EQ(obj->Vertices[1].ClipFlags, 0);
   EXPECT_EQ(obj->Vertices[2].ClipFlags, 0);
   EXPECT_EQ(obj->Vertices[3].ClipFlags, 1);
   EXPECT_EQ(obj->Vertices[4].ClipFlags, 0);
+  EXPECT_EQ(obj->Vertices[5].ClipFlags, 1);
 }
 
 TEST(TransformTree, WholeObjectsQueueEveryPolygonAsUnclipped) {

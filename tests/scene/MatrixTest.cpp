@@ -5,18 +5,20 @@
 #include <cmath>
 #include <numbers>
 
+#include "tests/support/ExactGeometry.h"
+
 namespace {
 
+using testsupport::ProductRoundedOnce;
+using testsupport::TablePlacement;
+
 constexpr float kPi = std::numbers::pi_v<float>;
+constexpr double kPiDouble = std::numbers::pi;
 
 Matrix4 Sample(float seed) {
   Matrix4 m;
   for (int i = 0; i < 16; ++i) m[i] = seed + 0.25f * static_cast<float>(i * i % 7) - 1.0f;
   return m;
-}
-
-void ExpectNear(const Matrix4& a, const Matrix4& b, float tolerance) {
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(a[i], b[i], tolerance) << "element " << i;
 }
 
 TEST(MatrixMultiply, FormsRowTimesColumnRoundedOnce) {
@@ -69,32 +71,39 @@ TEST(MakeMatrix, ZeroAnglesGiveAPureTranslation) {
 }
 
 TEST(MakeMatrix, StartUpAnglesGiveThePureRotationOfTheTable) {
-  const float ax = -0.2f * kPi, ay = 1.45f * kPi, az = -0.2f * kPi;
+  // The angles are the singles nearest -0.2 pi and 1.45 pi (-0.6283185 and 4.5553093).
+  const auto ax = static_cast<float>(-0.2 * kPiDouble), ay = static_cast<float>(1.45 * kPiDouble);
+  EXPECT_EQ(ay, 4.5553093f);
   Matrix4 m;
-  MakeMatrix(m, 0, 0, 0, ax, ay, az);
-  EXPECT_NEAR(m[8], std::cos(-0.2 * M_PI) * std::sin(1.45 * M_PI), 1e-6);
-  EXPECT_NEAR(m[9], std::sin(0.2 * M_PI), 1e-6);
-  EXPECT_NEAR(m[10], std::cos(-0.2 * M_PI) * std::cos(1.45 * M_PI), 1e-6);
-  EXPECT_EQ(m[12], 0.0f);
-  EXPECT_EQ(m[13], 0.0f);
-  EXPECT_EQ(m[14], 0.0f);
-  EXPECT_EQ(m[3], 0.0f);
-  EXPECT_EQ(m[7], 0.0f);
-  EXPECT_EQ(m[11], 0.0f);
+  MakeMatrix(m, 0, 0, 0, ax, ay, ax);
+  // Every element to the last bit: the table's formula in double, rounded once.
+  EXPECT_EQ(m, TablePlacement(0, 0, 0, ax, ay, ax));
+  // Row 2 as stated, from the sines and cosines of the angles themselves.
+  EXPECT_EQ(m[8], static_cast<float>(std::cos(double{ax}) * std::sin(double{ay})));
+  EXPECT_EQ(m[9], static_cast<float>(-std::sin(double{ax})));
+  EXPECT_EQ(m[10], static_cast<float>(std::cos(double{ax}) * std::cos(double{ay})));
+  for (int i : {3, 7, 11, 12, 13, 14}) EXPECT_EQ(m[i], 0.0f) << i;
   EXPECT_EQ(m[15], 1.0f);
-  // A rotation keeps lengths: every row is a unit vector.
-  for (int row = 0; row < 3; ++row) {
-    const float* r = &m.m[static_cast<std::size_t>(row * 4)];
-    EXPECT_NEAR(r[0] * r[0] + r[1] * r[1] + r[2] * r[2], 1.0f, 1e-6f);
-  }
 }
 
 TEST(MakeMatrix, PositionIsTurnedByTheRotation) {
+  // (0, 0, 1) turned a quarter about x: row 3 is (0, -1, 0) up to the rounding of pi / 2.
+  const auto quarter = static_cast<float>(kPiDouble / 2);
   Matrix4 m;
-  MakeMatrix(m, 0, 0, 1, kPi / 2, 0, 0);
-  EXPECT_NEAR(m[12], 0.0f, 1e-6f);
-  EXPECT_NEAR(m[13], -1.0f, 1e-6f);
-  EXPECT_NEAR(m[14], 0.0f, 1e-6f);
+  MakeMatrix(m, 0, 0, 1, quarter, 0, 0);
+  EXPECT_EQ(m[12], 0.0f);
+  EXPECT_EQ(m[13], static_cast<float>(-std::sin(double{quarter})));
+  EXPECT_EQ(m[13], -1.0f);
+  EXPECT_EQ(m[14], static_cast<float>(std::cos(double{quarter})));
+  EXPECT_EQ(m, TablePlacement(0, 0, 1, quarter, 0, 0));
+}
+
+TEST(MakeMatrix, RowThreeIsFormedInDoubleAndRoundedOnce) {
+  // Sums whose single-precision partial sums would each be rounded.
+  const float px = 1.1f, py = -2.3f, pz = 3.7f;
+  Matrix4 m;
+  MakeMatrix(m, px, py, pz, 0.3f, -0.7f, 1.9f);
+  EXPECT_EQ(m, TablePlacement(px, py, pz, 0.3f, -0.7f, 1.9f));
 }
 
 TEST(MakeMatrix, TurnsAboutZThenXThenY) {
@@ -129,11 +138,21 @@ TEST(TurnMatrix, ZeroAnglesTranslateByTheNegatedPosition) {
   MakeMatrix(start, 1, 2, 3, 0.4f, 0.5f, 0.6f);
   Matrix4 m = start;
   TurnMatrix(m, 2, -1, 4, 0, 0, 0);
-  const Vector3 before = TransformPoint(start, {0.5f, 0.25f, -1});
-  const Vector3 after = TransformPoint(m, {0.5f, 0.25f, -1});
-  EXPECT_NEAR(after.x, before.x - 2, 1e-5f);
-  EXPECT_NEAR(after.y, before.y + 1, 1e-5f);
-  EXPECT_NEAR(after.z, before.z - 4, 1e-5f);
+  // The rotation rows stay; the translation row moves by (-2, 1, -4), rounded once.
+  Matrix4 expected = start;
+  expected[12] = static_cast<float>(double{start[12]} - 2);
+  expected[13] = static_cast<float>(double{start[13]} + 1);
+  expected[14] = static_cast<float>(double{start[14]} - 4);
+  EXPECT_EQ(m, expected);
+}
+
+TEST(TurnMatrix, AGeneralTurnIsTheProductWithTheTableMatrix) {
+  // L turns like the table and moves by the negated position turned by it.
+  Matrix4 start;
+  MakeMatrix(start, 0.5f, -1.5f, 2.5f, -0.6283185f, 4.5553093f, -0.6283185f);
+  Matrix4 m = start;
+  TurnMatrix(m, 0.25f, 3.0f, -1.75f, 0.05f, -0.1f, 0.2f);
+  EXPECT_EQ(m, ProductRoundedOnce(start, TablePlacement(-0.25f, -3.0f, 1.75f, 0.05f, -0.1f, 0.2f)));
 }
 
 TEST(TurnMatrix, DragTurnsAboutTheAxesOfTheTargetSpace) {
@@ -143,10 +162,26 @@ TEST(TurnMatrix, DragTurnsAboutTheAxesOfTheTargetSpace) {
   TurnMatrix(m, 0, 0, 0, 0, kPi / 2, 0);
   const Vector3 p = TransformPoint(m, {0, 0, 0});
   EXPECT_NEAR(p.x, 0.0f, 1e-5f);
-  EXPECT_NEAR(p.z, -5.0f, 1e-5f);
+  EXPECT_EQ(p.z, -5.0f);
+  // The same as moving first and turning afterwards, to the last bit.
   Matrix4 expected;
   MakeMatrix(expected, 5, 0, 0, 0, kPi / 2, 0);
-  ExpectNear(m, expected, 1e-6f);
+  EXPECT_EQ(m, expected);
+}
+
+TEST(TransformPoint, SumsInDoubleAndRoundsOnce) {
+  const Matrix4 M = TablePlacement(0.1f, 0.2f, -0.3f, 0.7f, -1.1f, 2.3f);
+  const Vector3 p{123.456f, -7.89f, 0.001f};
+  const Vector3 q = TransformPoint(M, p);
+  const Vector3 d = TransformDirection(M, p);
+  const double x = p.x, y = p.y, z = p.z;
+  for (int c = 0; c < 3; ++c) {
+    const double turned = x * M[c] + y * M[4 + c] + z * M[8 + c];
+    const float point = c == 0 ? q.x : c == 1 ? q.y : q.z;
+    const float direction = c == 0 ? d.x : c == 1 ? d.y : d.z;
+    EXPECT_EQ(point, static_cast<float>(turned + M[12 + c])) << c;
+    EXPECT_EQ(direction, static_cast<float>(turned)) << c;
+  }
 }
 
 }  // namespace
