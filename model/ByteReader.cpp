@@ -9,8 +9,11 @@ TKorByteReader::TKorByteReader(std::span<const uint8_t> Bytes, std::string FileN
 
 void TKorByteReader::Need(int64_t Count, const char* Field) const {
   if (Count <= Remaining()) return;
-  Fail(offset, std::string(Field) + " needs " + std::to_string(Count) + " bytes but only " +
-                   std::to_string(Remaining()) + " remain (the file is truncated)");
+  if (Remaining() == 0) {
+    Fail(Size(), "the file ends where " + std::string(Field) + " should start (it is truncated)");
+  }
+  Fail(Size(), "the file ends " + Quantity(Remaining(), "byte", "bytes") + " into " + Field +
+                   ", which needs " + std::to_string(Count) + " (it is truncated)");
 }
 
 uint32_t TKorByteReader::ReadUInt32(const char* Field) {
@@ -60,20 +63,16 @@ std::string TKorByteReader::ReadName(int32_t MaxLength, const char* Field) {
   const void* zero = std::memchr(start, 0, static_cast<size_t>(limit));
   if (zero == nullptr) {
     if (limit > MaxLength) {
-      Fail(at, std::string(Field) + " is longer than " + std::to_string(MaxLength) +
-                   " bytes (no 0 byte among its first " + std::to_string(MaxLength + 1) + ")");
+      Fail(at + MaxLength, std::string(Field) + " is longer than " + std::to_string(MaxLength) +
+                               " bytes (its byte " + std::to_string(MaxLength + 1) +
+                               ", here, is not the ending 0)");
     }
-    Fail(at, std::string(Field) + " has no terminating 0 byte before the end of the file");
+    Fail(Size(), std::string(Field) + " has no terminating 0 byte before the end of the file (it " +
+                     "is truncated)");
   }
   const auto length = static_cast<const uint8_t*>(zero) - start;
   offset += length + 1;
   return std::string(reinterpret_cast<const char*>(start), static_cast<size_t>(length));
-}
-
-void TKorByteReader::RequireRoom(int64_t Bytes, int64_t At, const std::string& What) const {
-  if (Bytes <= Remaining()) return;
-  Fail(At, What + " needs at least " + std::to_string(Bytes) + " more bytes but only " +
-               std::to_string(Remaining()) + " remain");
 }
 
 void TKorByteReader::Fail(int64_t At, const std::string& What) const {

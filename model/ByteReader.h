@@ -39,12 +39,13 @@ class TKorByteReader {
   // A count that must not be negative.
   int32_t ReadCount(const char* Field);
 
-  // A run of bytes ended by a 0 byte; the 0 is consumed, not returned. Fails when more than
-  // MaxLength bytes come before the 0 or the file ends first.
+  // A run of bytes ended by a 0 byte; the 0 is consumed, not returned. Fails at the byte that
+  // should have been the 0 when more than MaxLength bytes come before it, and where the file
+  // ends when it ends first.
   std::string ReadName(int32_t MaxLength, const char* Field);
 
-  // Fails unless at least Bytes more bytes follow; What says what needs them.
-  void RequireRoom(int64_t Bytes, int64_t At, const std::string& What) const;
+  // How many records of at least RecordBytes each the rest of the file could hold.
+  int64_t RoomFor(int64_t RecordBytes) const { return Remaining() / RecordBytes; }
 
   // Throws EKorModelError for the fault What at byte At, prefixed with the current Place.
   [[noreturn]] void Fail(int64_t At, const std::string& What) const;
@@ -52,7 +53,8 @@ class TKorByteReader {
   TKorReadPlace Place;
 
  private:
-  // Fails unless Count bytes follow the current offset.
+  // Fails unless Count bytes follow the current offset; a file that ends sooner is reported
+  // at the byte where it ends.
   void Need(int64_t Count, const char* Field) const;
 
   std::span<const uint8_t> bytes;

@@ -11,19 +11,18 @@
 
 namespace {
 
-// Least sizes of the records, used to reject counts the rest of the file cannot hold before
-// anything is allocated for them.
-constexpr int64_t ObjectHeaderBytes = 148;  // four counts, Tag, Local, Base
-constexpr int64_t ParentIndexBytes = 4;
+// Least sizes of the records, used to refuse counts the rest of the file cannot hold before
+// anything is allocated for them. A face may have no indices at all.
 constexpr int64_t VertexBytes = 36;
-constexpr int64_t MinFaceBytes = 12 + 2 * KorMinFaceIndices;
+constexpr int64_t MinFaceBytes = 12;
 constexpr int64_t PointBytes = 12;
 constexpr int64_t MinPlainFaceBytes = 8;
-constexpr int64_t MinObjectBytes = ObjectHeaderBytes + ParentIndexBytes;
+constexpr int64_t MinNameBytes = 1;  // the ending 0
 
-// The four counts at the head of an object block.
+// The four counts at the head of an object block, and where each was read.
 struct TObjectCounts {
   int32_t Vertices = 0, Faces = 0, Points = 0, PlainFaces = 0;
+  int64_t VerticesAt = 0, FacesAt = 0, PointsAt = 0, PlainFacesAt = 0;
 };
 
 // Reads one file. Everything it makes is listed so that a failure anywhere can give all of it
@@ -44,12 +43,15 @@ class TKorLoader {
   void ReadObjectList();
   void ReadObject(int32_t I);
   TObjectCounts ReadCounts();
+  void RefuseCountsBeyondRoom(int32_t I, const TObjectCounts& Counts);
+  void RefuseBeyondRoom(int64_t At, const std::string& Owner, int64_t Count, int64_t RecordBytes,
+                        const char* One, const char* Many);
   void ReadVertices(TKorObject*& Obj, int32_t Count);
   void ReadFaces(TKorObject*& Obj, int32_t Count);
   void ReadPoints(TKorObject*& Obj, int32_t Count);
   void ReadPlainFaces(TKorObject*& Obj, int32_t Count);
-  // Reads a polygon's Count and indices into `indices`; returns Count.
-  int32_t ReadPolygonIndices(const TKorObject* Obj, int32_t MinCount);
+  // Reads a polygon's Count (0 to 128) and indices into `indices`; returns Count.
+  int32_t ReadPolygonIndices(const TKorObject* Obj);
   void ReadParent(int32_t I);
   void DropObjectsOutsideTheTree();
   void FillIndex(TKorModelIndex& Index) const;
@@ -101,11 +103,21 @@ TKorObject* TKorLoader::Load(TKorModelIndex* Index) {
 void TKorLoader::ReadTextureTable() {
   const int64_t at = reader.Offset();
   const int32_t count = reader.ReadCount("TextureCount");
-  // Each name takes at least its 0 byte, and ObjectCount and one object must follow.
-  reader.RequireRoom(int64_t{count} + 4 + MinObjectBytes, at,
-                     "TextureCount " + std::to_string(count));
+  RefuseBeyondRoom(at, "the texture table", count, MinNameBytes, "entry", "entries");
   for (int32_t entry = 0; entry < count; ++entry) ReadTextureEntry(entry);
   reader.Place = {};
+}
+
+// Refuses a count whose records, at their least size, could not fit in the rest of the file,
+// before anything is made for them. The fault is the count, so it is reported at the count;
+// the message names its owner itself.
+void TKorLoader::RefuseBeyondRoom(int64_t At, const std::string& Owner, int64_t Count,
+                                  int64_t RecordBytes, const char* One, const char* Many) {
+  const int64_t room = reader.RoomFor(RecordBytes);
+  if (Count <= room) return;
+  reader.Place = {};
+  reader.Fail(At, Owner + " declares " + Quantity(Count, One, Many) +
+                      "; the file has room for at most " + Grouped(room));
 }
 
 void TKorLoader::ReadTextureEntry(int32_t Entry) {
@@ -143,7 +155,8 @@ void TKorLoader::ReadObjectList() {
     reader.Fail(at, "ObjectCount " + std::to_string(count) + " is above the format's limit of " +
                         std::to_string(KorMaxObjects));
   }
-  reader.RequireRoom(int64_t{count} * MinObjectBytes, at, "ObjectCount " + std::to_string(count));
+  // No room check here: the limit bounds what is reserved, and a file that ends before its
+  // objects do is reported where it ends.
   objectCount = count;
   objects.reserve(static_cast<size_t>(count));
   parentIndexes.reserve(static_cast<size_t>(count));
@@ -152,30 +165,45 @@ void TKorLoader::ReadObjectList() {
 
 TObjectCounts TKorLoader::ReadCounts() {
   TObjectCounts counts;
+  counts.VerticesAt = reader.Offset();
   counts.Vertices = reader.ReadCount("VertexCount");
+  counts.FacesAt = reader.Offset();
   counts.Faces = reader.ReadCount("FaceCount");
+  counts.PointsAt = reader.Offset();
   counts.Points = reader.ReadCount("PointCount");
+  counts.PlainFacesAt = reader.Offset();
   counts.PlainFaces = reader.ReadCount("PlainFaceCount");
   return counts;
 }
 
+// Each count alone against what follows the header: a bound on what NewObject allocates, not
+// a check that the whole block is there (reading finds where a short file ends).
+void TKorLoader::RefuseCountsBeyondRoom(int32_t I, const TObjectCounts& Counts) {
+  const std::string owner = "object " + std::to_string(I);
+  RefuseBeyondRoom(Counts.VerticesAt, owner, Counts.Vertices, VertexBytes, "vertex", "vertices");
+  RefuseBeyondRoom(Counts.FacesAt, owner, Counts.Faces, MinFaceBytes, "face", "faces");
+  RefuseBeyondRoom(Counts.PointsAt, owner, Counts.Points, PointBytes, "point", "points");
+  RefuseBeyondRoom(Counts.PlainFacesAt, owner, Counts.PlainFaces, MinPlainFaceBytes, "plain face",
+                   "plain faces");
+}
+
 void TKorLoader::ReadObject(int32_t I) {
   reader.Place = {I, nullptr, -1};
-  const int64_t at = reader.Offset();
   const TObjectCounts counts = ReadCounts();
-  const int64_t least = (ObjectHeaderBytes - 16) + VertexBytes * counts.Vertices +
-                        MinFaceBytes * counts.Faces + PointBytes * counts.Points +
-                        MinPlainFaceBytes * counts.PlainFaces + ParentIndexBytes;
-  reader.RequireRoom(least, at,
-                     "the block's " + std::to_string(counts.Vertices) + " vertices, " +
-                         std::to_string(counts.Faces) + " faces, " + std::to_string(counts.Points) +
-                         " points and " + std::to_string(counts.PlainFaces) + " plain faces");
+  // The header is read before anything is allocated, so a file cut inside it is reported where
+  // it ends and the counts are weighed against what follows it.
+  int32_t tag = 0;
+  Matrix4 local, base;
+  reader.ReadRaw(&tag, sizeof tag, "Tag");
+  for (float& element : local.m) element = reader.ReadFloat("Local");
+  for (float& element : base.m) element = reader.ReadFloat("Base");
+  RefuseCountsBeyondRoom(I, counts);
   TKorObject* object = nullptr;
   NewObject(object, counts.Vertices, counts.Faces, counts.Points, counts.PlainFaces);
   objects.push_back(object);
-  reader.ReadRaw(&object->Tag, sizeof object->Tag, "Tag");
-  for (float& element : object->Local.m) element = reader.ReadFloat("Local");
-  for (float& element : object->Base.m) element = reader.ReadFloat("Base");
+  object->Tag = tag;
+  object->Local = local;
+  object->Base = base;
   ReadVertices(object, counts.Vertices);
   ReadFaces(object, counts.Faces);
   ReadPoints(object, counts.Points);
@@ -196,12 +224,12 @@ void TKorLoader::ReadVertices(TKorObject*& Obj, int32_t Count) {
   }
 }
 
-int32_t TKorLoader::ReadPolygonIndices(const TKorObject* Obj, int32_t MinCount) {
+int32_t TKorLoader::ReadPolygonIndices(const TKorObject* Obj) {
   const int64_t at = reader.Offset();
   const int32_t count = reader.ReadInt32("Count");
-  if (count < MinCount || count > KorMaxPolygonIndices) {
-    reader.Fail(at, "Count is " + std::to_string(count) + "; it must be " +
-                        std::to_string(MinCount) + " to " + std::to_string(KorMaxPolygonIndices));
+  if (count < 0 || count > KorMaxPolygonIndices) {
+    reader.Fail(at, "Count is " + std::to_string(count) + "; it must be 0 to " +
+                        std::to_string(KorMaxPolygonIndices));
   }
   for (int32_t i = 0; i < count; ++i) {
     const int64_t indexAt = reader.Offset();
@@ -219,14 +247,15 @@ void TKorLoader::ReadFaces(TKorObject*& Obj, int32_t Count) {
   reader.Place.Record = "face";
   for (int32_t f = 0; f < Count; ++f) {
     reader.Place.Index = f;
-    const int32_t count = ReadPolygonIndices(Obj, KorMinFaceIndices);
+    // Faces of fewer than three indices are kept: the renderer leaves them out and counts them.
+    const int32_t count = ReadPolygonIndices(Obj);
     const int32_t flag = reader.ReadInt32("Flag");
     const int64_t at = reader.Offset();
     const int32_t textureIndex = reader.ReadInt32("TextureIndex");
     if (textureIndex < 0 || textureIndex >= static_cast<int32_t>(textureList.size())) {
       reader.Fail(at, "TextureIndex " + std::to_string(textureIndex) +
-                          " is outside the texture table of " + std::to_string(textureList.size()) +
-                          " entries");
+                          " is outside the texture table of " +
+                          Quantity(static_cast<int64_t>(textureList.size()), "entry", "entries"));
     }
     AddFace(Obj, indices.data(), count, static_cast<uint8_t>(flag),
             textureList[static_cast<size_t>(textureIndex)]);
@@ -246,7 +275,7 @@ void TKorLoader::ReadPlainFaces(TKorObject*& Obj, int32_t Count) {
   reader.Place.Record = "plain face";
   for (int32_t f = 0; f < Count; ++f) {
     reader.Place.Index = f;
-    const int32_t count = ReadPolygonIndices(Obj, 0);
+    const int32_t count = ReadPolygonIndices(Obj);
     const int32_t flag = reader.ReadInt32("Flag");
     AddPlainFace(Obj, indices.data(), count, static_cast<uint8_t>(flag));
   }

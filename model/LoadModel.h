@@ -6,7 +6,7 @@
 //     int32 VertexCount, FaceCount, PointCount, PlainFaceCount; 4 bytes Tag;
 //     16 floats Local; 16 floats Base;
 //     VertexCount x 36 bytes: X Y Z U V NX NY NZ (floats), Color (uint32 ARGB)
-//     FaceCount x (int32 Count 3..128, Count uint16 indices, int32 Flag, int32 TextureIndex)
+//     FaceCount x (int32 Count 0..128, Count uint16 indices, int32 Flag, int32 TextureIndex)
 //     PointCount x (X Y Z floats)
 //     PlainFaceCount x (int32 Count 0..128, Count uint16 indices, int32 Flag)
 //     int32 ParentIndex: -1, or an earlier object's index
@@ -18,8 +18,10 @@
 // freed with its descendants before LoadModel returns. Bytes after the last object are not read.
 //
 // A file that breaks the format is rejected with EKorModelError naming the file, the byte
-// offset and the fault. The caller then gets nothing: every object and every texture made for
-// the file before the fault has been given back.
+// offset of the fault (for a file that ends too soon, the byte where it ends) and the fault.
+// Faces of fewer than three indices load; the renderer leaves them out and counts them. The caller
+// then gets nothing: every object and every texture made for the file before the fault has been
+// given back.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +35,6 @@
 
 constexpr int32_t KorMaxNameLength = 255;
 constexpr int32_t KorMaxPolygonIndices = 128;
-constexpr int32_t KorMinFaceIndices = 3;  // a drawn face is a triangle fan
 constexpr int32_t KorMaxObjects = 1025;
 
 // How the file laid out what LoadModel built, for tools that show a file.

@@ -1,5 +1,6 @@
 #include "model/ModelError.h"
 
+
 namespace {
 
 std::string Compose(const std::string& fileName, int64_t offset, const std::string& what) {
@@ -14,3 +15,18 @@ EKorModelError::EKorModelError(const std::string& FileName, int64_t Offset, cons
       fileName(FileName),
       offset(Offset),
       problem(What) {}
+
+std::string Grouped(int64_t Number) {
+  const std::string digits = std::to_string(Number);
+  const size_t first = Number < 0 ? 1 : 0;  // the sign is not a digit
+  std::string out = digits.substr(0, first);
+  for (size_t i = first; i < digits.size(); ++i) {
+    if (i > first && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+std::string Quantity(int64_t Count, const char* One, const char* Many) {
+  return Grouped(Count) + " " + (Count == 1 ? One : Many);
+}

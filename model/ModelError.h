@@ -25,3 +25,9 @@ class EKorModelError : public std::runtime_error {
   int64_t offset;
   std::string problem;
 };
+
+// A number for messages with its thousands grouped: "2,000,000".
+std::string Grouped(int64_t Number);
+
+// A count with its noun for messages: "1 face", "2,000,000 vertices".
+std::string Quantity(int64_t Count, const char* One, const char* Many);

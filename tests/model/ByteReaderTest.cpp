@@ -46,12 +46,16 @@ TEST(ByteReader, AShortReadNamesFileOffsetPlaceAndField) {
   TKorByteReader in(bytes, "f.kor");
   in.ReadInt32("first");
   in.Place = {3, "vertex", 9};
+  // Reported where the file ends, not where the field starts.
   EXPECT_EQ(FailureOf([&] { in.ReadFloat("NZ"); }),
-            "f.kor: byte 4: object 3, vertex 9: NZ needs 4 bytes but only 2 remain (the file is "
-            "truncated)");
+            "f.kor: byte 6: object 3, vertex 9: the file ends 2 bytes into NZ, which needs 4 (it "
+            "is truncated)");
   // A failed read consumes nothing.
   EXPECT_EQ(in.Offset(), 4);
   EXPECT_EQ(in.ReadUInt16("rest"), 0x0605);
+  EXPECT_EQ(FailureOf([&] { in.ReadUInt16("last"); }),
+            "f.kor: byte 6: object 3, vertex 9: the file ends where last should start (it is "
+            "truncated)");
 }
 
 TEST(ByteReader, NegativeCountsAreRefused) {
@@ -73,20 +77,31 @@ TEST(ByteReader, NamesEndAtTheirZeroWithinTheLimit) {
   TKorByteReader in(out.Data(), "f.kor");
   EXPECT_EQ(in.ReadName(4, "n"), "");
   EXPECT_EQ(in.ReadName(4, "n"), "aaaa");
+  // At the byte that had to be the 0 at the latest.
   EXPECT_EQ(FailureOf([&] { in.ReadName(4, "n"); }),
-            "f.kor: byte 6: n is longer than 4 bytes (no 0 byte among its first 5)");
+            "f.kor: byte 10: n is longer than 4 bytes (its byte 5, here, is not the ending 0)");
   EXPECT_EQ(in.ReadName(6, "n"), "bbbbbc");
   EXPECT_EQ(FailureOf([&] { in.ReadName(6, "n"); }),
-            "f.kor: byte 13: n has no terminating 0 byte before the end of the file");
+            "f.kor: byte 13: n has no terminating 0 byte before the end of the file (it is "
+            "truncated)");
 }
 
-TEST(ByteReader, RequireRoomComparesWithWhatRemains) {
+TEST(ByteReader, RoomCountsWholeRecordsInWhatRemains) {
   const std::vector<uint8_t> bytes(10, 0);
   TKorByteReader in(bytes, "f.kor");
   in.ReadInt32("x");
-  EXPECT_NO_THROW(in.RequireRoom(6, 0, "six"));
-  EXPECT_EQ(FailureOf([&] { in.RequireRoom(7, 0, "seven"); }),
-            "f.kor: byte 0: seven needs at least 7 more bytes but only 6 remain");
+  EXPECT_EQ(in.RoomFor(3), 2);
+  EXPECT_EQ(in.RoomFor(6), 1);
+  EXPECT_EQ(in.RoomFor(7), 0);
+}
+
+TEST(ModelError, QuantitiesAreGroupedAndAgreeInNumber) {
+  EXPECT_EQ(Quantity(1, "face", "faces"), "1 face");
+  EXPECT_EQ(Quantity(0, "face", "faces"), "0 faces");
+  EXPECT_EQ(Quantity(2000000, "vertex", "vertices"), "2,000,000 vertices");
+  EXPECT_EQ(Grouped(999), "999");
+  EXPECT_EQ(Grouped(1000), "1,000");
+  EXPECT_EQ(Grouped(-123456), "-123,456");
 }
 
 }  // namespace

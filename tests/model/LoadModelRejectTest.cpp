@@ -86,12 +86,16 @@ TEST(LoadModelRejects, EveryTruncationOfAGoodFile) {
       FreeObject(root);
       ADD_FAILURE() << "accepted a truncated file";
     } catch (const EKorModelError& error) {
-      EXPECT_LE(error.Offset(), static_cast<int64_t>(length)) << error.what();
+      // Either the file is reported where it ends, or a count that the rest of the file
+      // cannot hold is reported at the count.
       const std::string problem = error.Problem();
-      EXPECT_TRUE(problem.find("truncated") != std::string::npos ||
-                  problem.find("remain") != std::string::npos ||
-                  problem.find("no terminating 0") != std::string::npos)
-          << error.what();
+      if (problem.find(" declares ") == std::string::npos) {
+        EXPECT_EQ(error.Offset(), static_cast<int64_t>(length)) << error.what();
+        EXPECT_NE(problem.find("(it is truncated)"), std::string::npos) << error.what();
+      } else {
+        EXPECT_LT(error.Offset(), static_cast<int64_t>(length)) << error.what();
+        EXPECT_NE(problem.find("the file has room for at most"), std::string::npos) << error.what();
+      }
     }
     EXPECT_EQ(TKorObject::LiveCount(), before);
     EXPECT_EQ(maker.LiveTextures(), 0);
@@ -99,8 +103,7 @@ TEST(LoadModelRejects, EveryTruncationOfAGoodFile) {
 }
 
 TEST(LoadModelRejects, AShortReadNamesTheFieldAndItsPlace) {
-  // A face of four indices is two bytes longer than the least a face needs, so a file cut by
-  // two bytes passes the block's size check and runs out inside ParentIndex.
+  // Cut two bytes into ParentIndex: reported at the byte where the file ends.
   TKorFileRecord file;
   file.TextureNames = {"a.bmp"};
   TKorObjectRecord object = Triangle();
@@ -109,8 +112,22 @@ TEST(LoadModelRejects, AShortReadNamesTheFieldAndItsPlace) {
   file.Objects = {object};
   auto bytes = EncodeKorFile(file);
   bytes.resize(bytes.size() - 2);
-  ExpectRejected(bytes, static_cast<int64_t>(bytes.size() - 2),
-                 "object 0: ParentIndex needs 4 bytes but only 2 remain (the file is truncated)");
+  ExpectRejected(bytes, static_cast<int64_t>(bytes.size()),
+                 "object 0: the file ends 2 bytes into ParentIndex, which needs 4 (it is "
+                 "truncated)");
+}
+
+TEST(LoadModelRejects, ACutInsideTheLocalMatrixIsReportedWhereTheFileEnds) {
+  // One texture "abc", then a triangle's block: its counts at 12, Tag at 28, Local from 32.
+  // Cut at byte 54, two bytes into Local's sixth element, with counts the file is short of.
+  TKorFileRecord file;
+  file.TextureNames = {"abc"};
+  file.Objects = {Triangle()};
+  auto bytes = EncodeKorFile(file);
+  bytes.resize(54);
+  ExpectRejected(bytes, 54, "object 0: the file ends 2 bytes into Local, which needs 4");
+  bytes.resize(32);
+  ExpectRejected(bytes, 32, "object 0: the file ends where Local should start");
 }
 
 TEST(LoadModelRejects, NegativeCounts) {
@@ -128,23 +145,55 @@ TEST(LoadModelRejects, NegativeCounts) {
   }
 }
 
-TEST(LoadModelRejects, CountsLargerThanTheRestOfTheFileCouldHold) {
+TEST(LoadModelRejects, CountsLargerThanTheRestOfTheFileCouldHoldAreRefusedAtTheCount) {
   TGoodFile good;
   auto bytes = good.Bytes;
   Patch(bytes, 0, 1000);
-  ExpectRejected(bytes, 0, "TextureCount 1000 needs at least");
-  bytes = good.Bytes;
-  Patch(bytes, good.Layout.ObjectCountOffset, 10);
-  ExpectRejected(bytes, static_cast<int64_t>(good.Layout.ObjectCountOffset),
-                 "ObjectCount 10 needs at least");
+  const auto room = std::to_string(good.Bytes.size() - 4);  // a name takes at least its 0
+  ExpectRejected(bytes, 0,
+                 "the texture table declares 1,000 entries; the file has room for at most " + room);
+  const char* what[] = {"vertices", "faces", "points", "plain faces"};
   for (size_t field = 0; field < 4; ++field) {
     bytes = good.Bytes;
-    Patch(bytes, good.Object(1) + 4 * field, 0x7FFFFFFF);
-    ExpectRejected(bytes, static_cast<int64_t>(good.Object(1)), "object 1: the block's");
+    const size_t at = good.Object(1) + 4 * field;
+    Patch(bytes, at, 0x7FFFFFFF);
+    ExpectRejected(bytes, static_cast<int64_t>(at),
+                   std::string("object 1 declares 2,147,483,647 ") + what[field] +
+                       "; the file has room for at most");
   }
 }
 
+TEST(LoadModelRejects, AHugeVertexCountIsWordedAsWhatItIs) {
+  // Twelve vertices and the parent index follow the header: room for twelve, not thirteen.
+  TKorFileRecord file;
+  TKorObjectRecord object = EmptyObject();
+  object.Vertices.assign(12, model_files::Vertex(1, 2, 3));
+  file.Objects = {object};
+  TKorFileLayout layout;
+  auto bytes = EncodeKorFile(file, &layout);
+  const size_t at = layout.ObjectOffsets[0];
+  Patch(bytes, at, 2000000);
+  ExpectRejected(bytes, static_cast<int64_t>(at),
+                 "object 0 declares 2,000,000 vertices; the file has room for at most 12");
+  Patch(bytes, at, 13);
+  ExpectRejected(bytes, static_cast<int64_t>(at),
+                 "object 0 declares 13 vertices; the file has room for at most 12");
+}
+
+TEST(LoadModelRejects, MoreObjectsThanTheFileHoldsEndWhereTheFileEnds) {
+  TGoodFile good;
+  auto bytes = good.Bytes;
+  Patch(bytes, good.Layout.ObjectCountOffset, 10);
+  ExpectRejected(bytes, static_cast<int64_t>(bytes.size()),
+                 "object 2: the file ends where VertexCount should start");
+}
+
 TEST(LoadModelRejects, AFileWithoutObjectsOrWithTooMany) {
+  // The least file: an empty table and ObjectCount 0 at byte 4, blamed on ObjectCount.
+  TKorByteWriter least;
+  least.Int32(0);
+  least.Int32(0);
+  ExpectRejected(least.Data(), 4, "ObjectCount is 0; a model needs at least its root object");
   TGoodFile good;
   const auto at = static_cast<int64_t>(good.Layout.ObjectCountOffset);
   for (int32_t count : {0, -1}) {
@@ -159,13 +208,13 @@ TEST(LoadModelRejects, AFileWithoutObjectsOrWithTooMany) {
   ExpectRejected(bytes, at, "ObjectCount 1026 is above the format's limit of 1025");
 }
 
-TEST(LoadModelRejects, FacesWithTooFewOrTooManyIndices) {
+TEST(LoadModelRejects, PolygonsWithANegativeCountOrMoreThan128Indices) {
   TGoodFile good;
-  for (int32_t count : {2, 0, -1, 129}) {
+  for (int32_t count : {-1, 129}) {
     auto bytes = good.Bytes;
     Patch(bytes, good.Face(1), count);
     ExpectRejected(bytes, static_cast<int64_t>(good.Face(1)),
-                   "object 1, face 0: Count is " + std::to_string(count) + "; it must be 3 to 128");
+                   "object 1, face 0: Count is " + std::to_string(count) + "; it must be 0 to 128");
   }
   for (int32_t count : {129, -1}) {
     auto bytes = good.Bytes;
@@ -200,6 +249,11 @@ TEST(LoadModelRejects, TextureIndexOutsideTheTable) {
         bytes, static_cast<int64_t>(at),
         "TextureIndex " + std::to_string(index) + " is outside the texture table of 2 entries");
   }
+  TKorFileRecord file;
+  file.TextureNames = {"a.bmp"};
+  file.Objects = {Triangle(-1, 1)};
+  ExpectRejected(EncodeKorFile(file), 4 + 6 + 4 + 148 + 3 * 36 + 4 + 6 + 4,
+                 "TextureIndex 1 is outside the texture table of 1 entry");
 }
 
 TEST(LoadModelRejects, ParentIndexThatIsNotAnEarlierObject) {
@@ -231,12 +285,14 @@ TEST(LoadModelRejects, TextureNamesTooLongOrUnterminated) {
   TKorFileRecord file;
   file.TextureNames = {"a.bmp", std::string(KorMaxNameLength + 1, 'x')};
   file.Objects = {EmptyObject()};
-  ExpectRejected(EncodeKorFile(file), 10, "texture name 1: the name is longer than 255 bytes");
+  // At the name's 256th byte (from byte 10), which had to be its 0 at the latest.
+  ExpectRejected(EncodeKorFile(file), 10 + 255,
+                 "texture name 1: the name is longer than 255 bytes");
   TKorByteWriter unterminated;
   unterminated.Int32(1);
   unterminated.Bytes("abc", 3);
   unterminated.Bytes(std::string(200, 'y').data(), 200);
-  ExpectRejected(unterminated.Data(), 4,
+  ExpectRejected(unterminated.Data(), 4 + 3 + 200,
                  "texture name 0: the name has no terminating 0 byte before the end of the file");
 }
 

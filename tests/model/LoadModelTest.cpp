@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "render/FramePass.h"
+#include "render/TransformPass.h"
 #include "tests/model/ModelFiles.h"
 
 namespace {
@@ -130,6 +132,40 @@ TEST(LoadModel, EmptyTableAndOneEmptyObjectGiveAnEmptyRoot) {
   EXPECT_EQ(root->FirstChild, nullptr);
   EXPECT_EQ(root->BoxMin.x, 1.0e8f);
   EXPECT_EQ(root->BoxMax.x, -1.0e8f);
+}
+
+TEST(LoadModel, FacesOfFewerThanThreeIndicesLoadAndAreLeftOutWhenDrawn) {
+  // Faces of 0, 2 and 3 indices: the file is complete and loads as it stands.
+  TKorFileRecord file;
+  file.TextureNames = {"a.bmp"};
+  TKorObjectRecord object = Triangle();
+  object.Faces = {{{}, 6, 0}, {{0, 1}, 6, 0}, {{0, 1, 2}, 6, 0}};
+  object.PlainFaces = {{{}, 6, 0}, {{2}, 6, 0}};
+  file.Objects = {object};
+  TKorTextureRecorder maker;
+  TLoaded loaded(maker, EncodeKorFile(file));
+  TKorObject* root = loaded.Root;
+  ASSERT_EQ(root->FaceCount, 3);
+  EXPECT_EQ(root->Faces[0].Count, 0);
+  EXPECT_EQ(root->Faces[1].Count, 2);
+  EXPECT_EQ(root->Faces[1].Indices, (std::vector<uint16_t>{0, 1}));
+  EXPECT_EQ(root->Faces[2].Count, 3);
+  EXPECT_EQ(root->PlainFaceCount, 2);
+  EXPECT_EQ(loaded.Index.BytesRead, loaded.Index.FileSize);
+
+  // Drawn in front of the camera: the two short faces are left out and counted; the triangle
+  // is queued.
+  TKorRenderer R;
+  NewRenderer(R, nullptr, 640, 480, 16, 16, 2.0f);
+  MakeMatrix(R.Camera, 0, 0, -20, 0, 0, 0);
+  TransformTree(R, ScreenMatrix(R), IdentityMatrix, root);
+  EXPECT_EQ(R.VertexFill, 3);
+  EXPECT_EQ(R.NodeFill, 1);
+  EXPECT_EQ(R.Losses.Polygons, 2);
+  const BucketNode* queued = R.Buckets[static_cast<size_t>(root->Faces[2].TexRef->Number)];
+  ASSERT_NE(queued, nullptr);
+  EXPECT_EQ(queued->Polygon, &root->Faces[2]);
+  FreeRenderer(R);
 }
 
 TEST(LoadModel, ChildrenOfOneParentAreWalkedInReverseFileOrder) {

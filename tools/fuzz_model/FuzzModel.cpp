@@ -28,7 +28,7 @@ void CheckPolygons(const TKorObject& object, const std::vector<TKorPolygon>& pol
     Require(polygon.Owner == &object);
     Require(polygon.Count == static_cast<int32_t>(polygon.Indices.size()));
     Require(polygon.Count <= KorMaxPolygonIndices);
-    Require(!textured || (polygon.Count >= KorMinFaceIndices && polygon.TexRef != nullptr));
+    Require(!textured || polygon.TexRef != nullptr);
     for (uint16_t index : polygon.Indices) Require(index < object.VertexCount);
   }
 }
