@@ -1,6 +1,7 @@
 #include "render/TransformPass.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "scene/Texdata.h"
@@ -74,6 +75,24 @@ double FogFactor(float sz) {
   return sz > kFogStart ? std::min((sz - kFogStart) * 2.0, 1.0) : 0.0;
 }
 
+// A matrix's first three columns widened to double once per object. Widening is exact, so
+// the sums are those of TransformPointExact and TransformDirectionExact; the vertex loop then
+// converts only the vertex.
+struct WideMatrix {
+  std::array<double, 16> m;
+  explicit WideMatrix(const Matrix4& M) {
+    for (size_t i = 0; i < m.size(); ++i) m[i] = M.m[i];
+  }
+  Vector3d Direction(double x, double y, double z) const {
+    return {x * m[0] + y * m[4] + z * m[8], x * m[1] + y * m[5] + z * m[9],
+            x * m[2] + y * m[6] + z * m[10]};
+  }
+  Vector3d Point(double x, double y, double z) const {
+    return {x * m[0] + y * m[4] + z * m[8] + m[12], x * m[1] + y * m[5] + z * m[9] + m[13],
+            x * m[2] + y * m[6] + z * m[10] + m[14]};
+  }
+};
+
 // Transforms, projects, shades and fogs every vertex of obj into the vertex buffer.
 void TransformVertices(TKorRenderer& R, const Matrix4& W, const Matrix4& N, TKorObject& obj,
                        bool partial) {
@@ -81,18 +100,21 @@ void TransformVertices(TKorRenderer& R, const Matrix4& W, const Matrix4& N, TKor
   D3DTLVERTEX* out = R.VertexBuffer.data() + R.VertexFill;
   const double screenWidth = R.ScreenWidth;
   const double screenHeight = R.ScreenHeight;
+  const double zoom = R.Zoom, halfWidth = R.HalfWidth, halfHeight = R.HalfHeight;
+  const Vector3d light{R.Light.x, R.Light.y, R.Light.z};
+  const WideMatrix toScreen(W), toShading(N);
   for (int32_t i = 0; i < obj.VertexCount; ++i, ++out) {
     TKorVertex& v = obj.Vertices[static_cast<size_t>(i)];
     // Position, normal, factor and intensity stay in double; only what the vertex buffer
     // stores is rounded to single.
-    const Vector3d p = TransformPointExact(W, {v.X, v.Y, v.Z});
-    const Vector3d n = TransformDirectionExact(N, {v.NX, v.NY, v.NZ});
+    const Vector3d p = toScreen.Point(v.X, v.Y, v.Z);
+    const Vector3d n = toShading.Direction(v.NX, v.NY, v.NZ);
     // Normals and light need not be unit length; keep the intensity within a byte's range.
     const double I =
-        std::clamp((n.x * R.Light.x + n.y * R.Light.y + n.z * R.Light.z) * 0.25 + 0.5, 0.0, 1.0);
-    const double k = std::fabs(p.z) > kNearDepth ? R.Zoom / p.z : 100.0;
-    out->sx = static_cast<float>(p.x * k + R.HalfWidth);
-    out->sy = static_cast<float>(p.y * k + R.HalfHeight);
+        std::clamp((n.x * light.x + n.y * light.y + n.z * light.z) * 0.25 + 0.5, 0.0, 1.0);
+    const double k = std::fabs(p.z) > kNearDepth ? zoom / p.z : 100.0;
+    out->sx = static_cast<float>(p.x * k + halfWidth);
+    out->sy = static_cast<float>(p.y * k + halfHeight);
     out->sz = static_cast<float>(kScreenDepthScale * p.z);
     out->rhw = static_cast<float>(k);
     out->color = ShadeColor(v.Color, I);
