@@ -61,8 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     Require(inTree <= KorMaxObjects);
     Require(TKorObject::LiveCount() - objectsBefore == inTree);
     FreeObject(root);
-  } catch (const EKorModelError&) {
+  } catch (const EKorModelError& error) {
     Require(maker.LiveTextures() == 0);
+    // Every fault is placed at a byte of the file or at its end.
+    Require(error.Offset() >= 0 && error.Offset() <= static_cast<int64_t>(Size));
   }
   Require(TKorObject::LiveCount() == objectsBefore);
   Require(maker.UnknownDiscards() == 0);

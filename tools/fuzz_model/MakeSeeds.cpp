@@ -66,6 +66,12 @@ int main(int argc, char** argv) {
   everything.Objects[0].PlainFaces = {{{0, 1}, 0x206, 0}, {{}, 0, 0}};
   Write(dir + "/everything.kor", everything);
 
+  TKorFileRecord degenerate;  // faces of no index, one and two, which load as they are
+  degenerate.TextureNames = {"a.bmp"};
+  degenerate.Objects = {Quad(-1, 0)};
+  degenerate.Objects[0].Faces = {{{}, 6, 0}, {{2}, 6, 0}, {{0, 3}, 6, 0}, {{0, 1, 2}, 6, 0}};
+  Write(dir + "/degenerate.kor", degenerate);
+
   TKorFileRecord missing;  // a bitmap the fake view cannot load, after one it can
   missing.TextureNames = {"a.bmp", "missing.bmp"};
   missing.Objects = {Quad(-1, 0)};
