@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "render/FramePass.h"
@@ -82,6 +83,34 @@ TEST(TransformTree, ProjectsThroughTheStartUpCamera) {
   EXPECT_EQ(f.R.VertexBuffer[2].specular >> 24, 178u);
   EXPECT_EQ(f.R.VertexBuffer[4].specular >> 24, 0u);
   EXPECT_EQ(f.R.VertexBuffer[3].specular >> 24, 255u);
+}
+
+TEST(TransformTree, EveryVertexIsTheStatedFormulaRoundedOnce) {
+  // Random placements and vertices, some behind the camera: each stored field is the formula
+  // evaluated on the full-precision camera point and rounded once, to the last bit.
+  std::mt19937 random(13);
+  std::uniform_real_distribution<float> coordinate(-30.0f, 30.0f), angle(-3.2f, 3.2f);
+  for (int round = 0; round < 20; ++round) {
+    Frame f;
+    std::vector<Vector3> positions;
+    for (int i = 0; i < 50; ++i) {
+      positions.push_back({coordinate(random), coordinate(random), coordinate(random)});
+    }
+    TKorObject* obj = f.Root(f.Object(positions));
+    MakeMatrix(obj->Local, coordinate(random), coordinate(random), coordinate(random),
+               angle(random), angle(random), angle(random));
+    f.Run(obj);
+    ASSERT_EQ(f.R.VertexFill, static_cast<int32_t>(positions.size()));
+    for (size_t i = 0; i < positions.size(); ++i) {
+      const Vector3d p = TransformPointExact(obj->Combined, positions[i]);
+      const double k = std::fabs(p.z) > 0.01 ? 2.0 / p.z : 100.0;
+      const D3DTLVERTEX& v = f.R.VertexBuffer[i];
+      EXPECT_EQ(v.sx, static_cast<float>(p.x * k + 320.0)) << round << " " << i;
+      EXPECT_EQ(v.sy, static_cast<float>(p.y * k + 240.0)) << round << " " << i;
+      EXPECT_EQ(v.sz, static_cast<float>(0.002 * p.z)) << round << " " << i;
+      EXPECT_EQ(v.rhw, static_cast<float>(k)) << round << " " << i;
+    }
+  }
 }
 
 TEST(TransformTree, ShadesByTheLightDirection) {
