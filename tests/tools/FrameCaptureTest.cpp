@@ -72,7 +72,7 @@ std::size_t VertexCountOffset(const std::vector<std::uint8_t>& bytes) {
     std::memcpy(&kind, &bytes[at], 4);
     std::uint32_t type = 0;
     std::memcpy(&type, &bytes[at + 4], 4);
-    if (kind == draw && type == D3DPT_TRIANGLELIST) return at + 16;
+    if (kind == draw && type == D3DPT_TRIANGLELIST) return at + 20;
   }
   return 0;
 }
@@ -107,6 +107,30 @@ TEST(FrameCaptureFile, EveryRecordSurvivesEncodingAndDecoding) {
   EXPECT_EQ(draw.Vertices[1].color, 0xFFFF0000u);
   EXPECT_EQ(draw.Vertices[2].tv, 1.0f);
   EXPECT_EQ(back.TriangleCount(), 1u);
+}
+
+TEST(FrameCaptureFile, DrawsSharingTheirVerticesStoreThemOnce) {
+  FrameCapture f = SampleFrame();
+  const std::size_t single = EncodeCapture(f).size();
+  CaptureCommand second = f.Commands[5];
+  second.Indices = {2, 1, 0};
+  f.Commands.insert(f.Commands.begin() + 6, second);
+  const std::vector<std::uint8_t> bytes = EncodeCapture(f);
+  // The second draw adds its kind, three fields, the source, its index count and indices.
+  EXPECT_EQ(bytes.size(), single + 4 * 6 + 3 * 2);
+  FrameCapture back;
+  std::string error;
+  ASSERT_TRUE(DecodeCapture(bytes, back, error)) << error;
+  ASSERT_EQ(back.Commands[6].Vertices.size(), 3u);
+  EXPECT_EQ(back.Commands[6].Vertices[1].sx, 7.0f);
+  EXPECT_EQ(back.Commands[6].Indices, second.Indices);
+  EXPECT_EQ(back.TriangleCount(), 2u);
+
+  // A first draw cannot refer to a previous one.
+  std::vector<std::uint8_t> bad = EncodeCapture(SampleFrame());
+  PutU32(bad, VertexCountOffset(bad) - 4, 1);
+  EXPECT_FALSE(Decode(bad, error));
+  EXPECT_NE(error.find("bad vertex source 1"), std::string::npos) << error;
 }
 
 TEST(FrameCaptureFile, EveryTruncationIsRefusedWithAReason) {

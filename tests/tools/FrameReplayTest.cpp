@@ -104,6 +104,29 @@ TEST_F(DemoCapture, AReplayOfALargerViewEqualsTheProgramsPicture) {
   EXPECT_EQ(Rgba(replay.Pixels()), program);
 }
 
+// The committed captures (tools/korreplay/captures, re-made by make.sh when the geometry stage
+// changes what it draws) still read, and the demonstration's frame 13 replays to the picture
+// the program draws for that frame today.
+TEST_F(DemoCapture, TheCommittedCapturesReplayAndMatchTheProgram) {
+  for (const auto& entry : std::filesystem::directory_iterator(KOR_CAPTURES_DIR)) {
+    if (entry.path().extension() != ".korframe") continue;
+    FrameCapture f;
+    std::string error;
+    ASSERT_TRUE(LoadCapture(entry.path().string(), f, error)) << error;
+    EXPECT_NO_THROW(DeviceReplay(f).Run()) << entry.path();
+  }
+  FrameCapture f;
+  std::string error;
+  ASSERT_TRUE(LoadCapture(std::string(KOR_CAPTURES_DIR) + "/demo-13.korframe", f, error)) << error;
+  THeadlessDemo demo;
+  for (int i = 0; i < 13; ++i) demo.Scene().Tick();
+  int width = 0, height = 0;
+  const std::vector<std::uint8_t> program = demo.ViewPixels(width, height);
+  DeviceReplay replay(f);
+  replay.Run();
+  EXPECT_EQ(Rgba(replay.Pixels()), program);
+}
+
 TEST(DeviceReplayTarget, OnlyFiveSixFiveTargetsAreReplayed) {
   FrameCapture f;
   f.Target = {4, 4, 32, 0xFF0000, 0xFF00, 0xFF, 0};

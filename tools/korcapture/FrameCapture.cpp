@@ -85,6 +85,11 @@ class Reader {
   std::string error_;
 };
 
+bool SameVertices(const std::vector<D3DTLVERTEX>& a, const std::vector<D3DTLVERTEX>& b) {
+  return a.size() == b.size() &&
+         (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(D3DTLVERTEX)) == 0);
+}
+
 void WriteViewport(Writer& w, const D3DVIEWPORT2& v) {
   for (DWORD value : {v.dwX, v.dwY, v.dwWidth, v.dwHeight}) w.U32(value);
   for (float value : {v.dvClipX, v.dvClipY, v.dvClipWidth, v.dvClipHeight, v.dvMinZ, v.dvMaxZ})
@@ -173,7 +178,8 @@ void ReadMaterial(Reader& r, CaptureMaterial& m) {
   d.dwRampSize = r.U32("material");
 }
 
-void WriteCommand(Writer& w, const CaptureCommand& c) {
+// Draws that share the previous draw's vertices write them once.
+void WriteCommand(Writer& w, const CaptureCommand& c, const CaptureCommand* previousDraw) {
   w.U32(static_cast<std::uint32_t>(c.Kind));
   switch (c.Kind) {
     case CommandKind::RenderState:
@@ -196,8 +202,13 @@ void WriteCommand(Writer& w, const CaptureCommand& c) {
       break;
     case CommandKind::Draw:
       for (std::uint32_t value : {c.Type, c.Value, c.Flags}) w.U32(value);
-      w.U32(static_cast<std::uint32_t>(c.Vertices.size()));
-      w.Bytes(c.Vertices.data(), c.Vertices.size() * sizeof(D3DTLVERTEX));
+      if (previousDraw && SameVertices(previousDraw->Vertices, c.Vertices)) {
+        w.U32(1);
+      } else {
+        w.U32(0);
+        w.U32(static_cast<std::uint32_t>(c.Vertices.size()));
+        w.Bytes(c.Vertices.data(), c.Vertices.size() * sizeof(D3DTLVERTEX));
+      }
       w.U32(static_cast<std::uint32_t>(c.Indices.size()));
       w.Bytes(c.Indices.data(), c.Indices.size() * sizeof(WORD));
       break;
@@ -218,7 +229,8 @@ void ReadClear(Reader& r, CaptureCommand& c) {
   }
 }
 
-void ReadDraw(Reader& r, CaptureCommand& c, std::size_t number) {
+void ReadDraw(Reader& r, CaptureCommand& c, std::size_t number,
+              const CaptureCommand* previousDraw) {
   c.Type = r.U32("draw primitive type");
   c.Value = r.U32("draw vertex type");
   c.Flags = r.U32("draw flags");
@@ -227,8 +239,15 @@ void ReadDraw(Reader& r, CaptureCommand& c, std::size_t number) {
   if (c.Type < D3DPT_POINTLIST || c.Type > D3DPT_TRIANGLEFAN)
     return r.Fail(name + " has an unknown primitive type " + std::to_string(c.Type));
   if (c.Value != D3DVT_TLVERTEX) return r.Fail(name + " has vertices other than D3DTLVERTEX");
-  c.Vertices.resize(r.Count(sizeof(D3DTLVERTEX), "draw vertex count"));
-  r.Bytes(c.Vertices.data(), c.Vertices.size() * sizeof(D3DTLVERTEX), "draw vertices");
+  const std::uint32_t source = r.U32("draw vertex source");
+  if (source == 1 && previousDraw) {
+    c.Vertices = previousDraw->Vertices;
+  } else if (source == 0) {
+    c.Vertices.resize(r.Count(sizeof(D3DTLVERTEX), "draw vertex count"));
+    r.Bytes(c.Vertices.data(), c.Vertices.size() * sizeof(D3DTLVERTEX), "draw vertices");
+  } else if (r.Ok()) {
+    return r.Fail(name + " has a bad vertex source " + std::to_string(source));
+  }
   c.Indices.resize(r.Count(sizeof(WORD), "draw index count"));
   r.Bytes(c.Indices.data(), c.Indices.size() * sizeof(WORD), "draw indices");
   if (!r.Ok()) return;
@@ -240,7 +259,8 @@ void ReadDraw(Reader& r, CaptureCommand& c, std::size_t number) {
   }
 }
 
-void ReadCommand(Reader& r, CaptureCommand& c, std::size_t number) {
+void ReadCommand(Reader& r, CaptureCommand& c, std::size_t number,
+                 const CaptureCommand* previousDraw) {
   const std::uint32_t kind = r.U32("command kind");
   if (!r.Ok()) return;
   c.Kind = static_cast<CommandKind>(kind);
@@ -256,7 +276,7 @@ void ReadCommand(Reader& r, CaptureCommand& c, std::size_t number) {
     case CommandKind::Clear:
       return ReadClear(r, c);
     case CommandKind::Draw:
-      return ReadDraw(r, c, number);
+      return ReadDraw(r, c, number, previousDraw);
     case CommandKind::BeginScene:
     case CommandKind::EndScene:
       return;
@@ -340,7 +360,11 @@ std::vector<std::uint8_t> EncodeCapture(const FrameCapture& Capture) {
   w.U32(static_cast<std::uint32_t>(Capture.Materials.size()));
   for (const CaptureMaterial& material : Capture.Materials) WriteMaterial(w, material);
   w.U32(static_cast<std::uint32_t>(Capture.Commands.size()));
-  for (const CaptureCommand& command : Capture.Commands) WriteCommand(w, command);
+  const CaptureCommand* previousDraw = nullptr;
+  for (const CaptureCommand& command : Capture.Commands) {
+    WriteCommand(w, command, previousDraw);
+    if (command.Kind == CommandKind::Draw) previousDraw = &command;
+  }
   return w.Take();
 }
 
@@ -371,8 +395,11 @@ bool DecodeCapture(std::span<const std::uint8_t> Bytes, FrameCapture& Capture, s
     if (r.Ok()) ReadMaterial(r, material);
   }
   Capture.Commands.resize(r.Count(4, "command count"));
-  for (std::size_t i = 0; i < Capture.Commands.size() && r.Ok(); ++i)
-    ReadCommand(r, Capture.Commands[i], i);
+  const CaptureCommand* previousDraw = nullptr;
+  for (std::size_t i = 0; i < Capture.Commands.size() && r.Ok(); ++i) {
+    ReadCommand(r, Capture.Commands[i], i, previousDraw);
+    if (Capture.Commands[i].Kind == CommandKind::Draw) previousDraw = &Capture.Commands[i];
+  }
   if (r.Ok() && r.Left() != 0) r.Fail(std::to_string(r.Left()) + " bytes after the last command");
   Error = r.Error();
   return r.Ok();

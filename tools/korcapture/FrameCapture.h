@@ -16,8 +16,10 @@
 //       Viewport: D3DVIEWPORT2 (u32 x, y, width, height; floats clip x, y, width, height,
 //           min z, max z)
 //       Clear: viewport as above, u32 background material id, flags, rect count, rects (4 i32)
-//       Draw: u32 primitive type, vertex type, flags, vertex count, vertices (32 bytes each),
-//           u32 index count, indices (u16 each)
+//       Draw: u32 primitive type, vertex type, flags, u32 vertex source (0: vertex count and
+//           vertices, 32 bytes each, follow; 1: the previous draw's vertices again, as the
+//           program hands the same vertex buffer to every draw of a frame), u32 index count,
+//           indices (u16 each)
 //       BeginScene, EndScene: nothing
 // Ids are the handles the program used; a replay makes its own and maps them.
 #pragma once
@@ -31,7 +33,7 @@
 
 namespace framecapture {
 
-inline constexpr std::uint32_t CaptureVersion = 1;
+inline constexpr std::uint32_t CaptureVersion = 2;
 
 // The render target the frame drew into.
 struct CaptureTarget {

@@ -43,14 +43,14 @@ class CrowdScene {
     for (int i = 0; i < count; ++i) {
       auto figure = std::make_unique<TWisp>(&view);
       AttachObject(root_, figure->Model);
-      const float x = static_cast<float>(i % columns - 1) * 5.5f;
-      const float y = static_cast<float>(i / columns - 1) * 4.5f;
+      const float x = static_cast<float>(i % columns - 1) * 7.0f;
+      const float y = static_cast<float>(i / columns - 1) * 5.5f;
       MakeMatrix(figure->Placement, x, y, 0, -0.2f * Pi, 1.45f * Pi + 0.3f * static_cast<float>(i),
                  -0.2f * Pi);
       figure->Phase = 0.25f * static_cast<float>(i % 4);
       figures_.push_back(std::move(figure));
     }
-    MakeMatrix(renderer_.Camera, 0, 0, -12, 0, 0, 0);
+    MakeMatrix(renderer_.Camera, 0, 0, -26, 0, 0, 0);
     renderer_.Light = {0, 0, 1};
   }
   ~CrowdScene() {
@@ -87,16 +87,18 @@ void DrawLargeTriangles(THeadlessDemo& demo) {
     for (int row = 0; row < Rows; ++row) {
       for (int column = 0; column < Columns; ++column) {
         const auto first = static_cast<WORD>(vertices.size());
-        const float x0 = static_cast<float>(column * w) / Columns - shift;
-        const float y0 = static_cast<float>(row * h) / Rows - shift * 0.5f;
+        // Corners off the pixel grid, as a program's transformed vertices are.
+        const float x0 = static_cast<float>(column * w) / Columns - shift + 0.3f;
+        const float y0 = static_cast<float>(row * h) / Rows - shift * 0.5f + 0.2f;
         const float x1 = x0 + static_cast<float>(w) / Columns * 1.3f;
         const float y1 = y0 + static_cast<float>(h) / Rows * 1.3f;
         const D3DCOLOR diffuse = RGB_MAKE(255 - 60 * layer, 200 + 20 * layer, 150 + 30 * layer);
         const D3DCOLOR specular = RGBA_MAKE(20 * layer, 10 * layer, 30, 255);
+        // A quarter of the texture across each quad: magnified, as large triangles are.
         vertices.push_back({x0, y0, z, 1, diffuse, specular, 0, 0});
-        vertices.push_back({x1, y0, z + 0.05f, 1, diffuse, specular, 1, 0});
-        vertices.push_back({x1, y1, z + 0.1f, 1, diffuse, specular, 1, 1});
-        vertices.push_back({x0, y1, z + 0.05f, 1, diffuse, specular, 0, 1});
+        vertices.push_back({x1, y0, z + 0.05f, 1, diffuse, specular, 0.25f, 0});
+        vertices.push_back({x1, y1, z + 0.1f, 1, diffuse, specular, 0.25f, 0.25f});
+        vertices.push_back({x0, y1, z + 0.05f, 1, diffuse, specular, 0, 0.25f});
         // Clockwise on screen (y down): the visible side under CCW culling.
         for (int corner : {0, 1, 2, 0, 2, 3}) indices.push_back(static_cast<WORD>(first + corner));
       }

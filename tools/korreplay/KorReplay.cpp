@@ -40,10 +40,22 @@ struct Options {
   std::vector<std::string> files;
 };
 
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
+// The median and the least of a series of times.
+struct Timing {
+  double median = 0, least = 0;
+};
+
+Timing Summary(std::vector<double> values) {
+  if (values.empty()) return {};
   std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
+  return {values[values.size() / 2], values.front()};
+}
+
+std::string Format(const Timing& t) {
+  if (t.median <= 0) return "—";
+  char text[64];
+  std::snprintf(text, sizeof text, "%.0f (%.0f)", t.median, t.least);
+  return text;
 }
 
 double Microseconds(const std::function<void()>& work) {
@@ -72,14 +84,14 @@ FrameCapture Load(const std::string& path) {
 struct Row {
   std::string name;
   std::size_t triangles = 0;
-  double ours = 0, gl1 = 0, gl2 = 0;
+  Timing ours, gl1, gl2;
   std::size_t differing = 0, pixels = 0;
 };
 
 #ifdef KOR_HAVE_OSMESA
-// Runs this program again as the two-thread child and reads its medians, one per file; empty
-// when it fails.
-std::vector<double> TwoThreadMedians(const char* self, const Options& options) {
+// Runs this program again as the two-thread child and reads its timings, one line per file;
+// empty when it fails.
+std::vector<Timing> TwoThreadTimings(const char* self, const Options& options) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return {};
   const pid_t child = fork();
@@ -104,15 +116,18 @@ std::vector<double> TwoThreadMedians(const char* self, const Options& options) {
   close(pipeEnds[0]);
   int status = 0;
   waitpid(child, &status, 0);
-  std::vector<double> medians;
+  std::vector<Timing> timings;
   for (std::size_t at = 0; at < output.size();) {
     const std::size_t end = output.find('\n', at);
-    medians.push_back(std::atof(output.substr(at, end - at).c_str()));
+    Timing t;
+    if (std::sscanf(output.substr(at, end - at).c_str(), "%lf %lf", &t.median, &t.least) != 2)
+      return {};
+    timings.push_back(t);
     at = end == std::string::npos ? output.size() : end + 1;
   }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || medians.size() != options.files.size())
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || timings.size() != options.files.size())
     return {};
-  return medians;
+  return timings;
 }
 
 int RunGlChild(const Options& options) {
@@ -123,7 +138,8 @@ int RunGlChild(const Options& options) {
     for (int i = 0; i < 3; ++i) gl.Run();
     std::vector<double> times;
     for (int i = 0; i < options.runs; ++i) times.push_back(Microseconds([&] { gl.Run(); }));
-    std::printf("%.1f\n", Median(times));
+    const Timing t = Summary(times);
+    std::printf("%.1f %.1f\n", t.median, t.least);
   }
   return 0;
 }
@@ -151,8 +167,8 @@ Row ReplayFile(const std::string& file, const Options& options) {
   for (int i = 0; i < 3; ++i) ours.Run();
   for (int i = 0; i < options.runs; ++i) oursTimes.push_back(Microseconds([&] { ours.Run(); }));
 #endif
-  row.ours = Median(oursTimes);
-  row.gl1 = Median(glTimes);
+  row.ours = Summary(oursTimes);
+  row.gl1 = Summary(glTimes);
   const std::vector<std::uint16_t> mine = ours.Pixels();
   const int w = static_cast<int>(capture.Target.Width), h = static_cast<int>(capture.Target.Height);
   const std::string base = options.out + "/" + row.name;
@@ -166,6 +182,7 @@ Row ReplayFile(const std::string& file, const Options& options) {
   return row;
 }
 
+// Times are medians with the least in brackets; the ratio is of medians.
 void PrintTable(const std::vector<Row>& rows, bool haveGl) {
   std::printf(
       "| frame | triangles | our device µs | llvmpipe 1 thread µs | llvmpipe 2 threads µs "
@@ -173,15 +190,16 @@ void PrintTable(const std::vector<Row>& rows, bool haveGl) {
   std::printf("|---|---|---|---|---|---|---|\n");
   for (const Row& r : rows) {
     if (!haveGl) {
-      std::printf("| %s | %zu | %.0f | — | — | — | — |\n", r.name.c_str(), r.triangles, r.ours);
+      std::printf("| %s | %zu | %s | — | — | — | — |\n", r.name.c_str(), r.triangles,
+                  Format(r.ours).c_str());
       continue;
     }
-    const std::string two = r.gl2 > 0 ? std::to_string(static_cast<long>(r.gl2 + 0.5)) : "—";
-    std::printf("| %s | %zu | %.0f | %.0f | %s | %.2f | %zu (%.2f%%) |\n", r.name.c_str(),
-                r.triangles, r.ours, r.gl1, two.c_str(), r.gl1 > 0 ? r.ours / r.gl1 : 0.0,
-                r.differing,
+    std::printf("| %s | %zu | %s | %s | %s | %.2f | %zu (%.2f%%) |\n", r.name.c_str(), r.triangles,
+                Format(r.ours).c_str(), Format(r.gl1).c_str(), Format(r.gl2).c_str(),
+                r.gl1.median > 0 ? r.ours.median / r.gl1.median : 0.0, r.differing,
                 100.0 * static_cast<double>(r.differing) / static_cast<double>(r.pixels));
   }
+  std::printf("(times: median, least in brackets)\n");
 }
 
 bool ParseArguments(int argc, char** argv, Options& options) {
@@ -225,7 +243,7 @@ int main(int argc, char** argv) {
     std::vector<Row> rows;
     for (const std::string& file : options.files) rows.push_back(ReplayFile(file, options));
 #ifdef KOR_HAVE_OSMESA
-    const std::vector<double> two = TwoThreadMedians(argv[0], options);
+    const std::vector<Timing> two = TwoThreadTimings(argv[0], options);
     if (two.empty()) std::fprintf(stderr, "korreplay: the two-thread child failed\n");
     for (std::size_t i = 0; i < two.size(); ++i) rows[i].gl2 = two[i];
 #endif
