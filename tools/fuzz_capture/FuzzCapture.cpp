@@ -1,7 +1,7 @@
 // libFuzzer target for the frame-capture reader. Every input must either be refused with a
 // reason or decode into a frame whose draws index only their own vertices and whose textures
-// hold exactly their pixels, and which the writer and reader then carry through unchanged. Anything else is a
-// finding: a sanitizer report, an escaped exception or one of the traps below.
+// hold exactly their pixels, and which the writer and reader then carry through unchanged. Anything
+// else is a finding: a sanitizer report, an escaped exception or one of the traps below.
 #include <cstddef>
 #include <cstdint>
 #include <span>
