@@ -3,10 +3,15 @@
 // device's states onto OpenGL checked against our device on a small frame.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/d3d/DeviceCore.h"
 #include "platform/display/Rgb565.h"
+#include "tests/tools/TempDirectory.h"
 #include "tools/korcapture/FrameRecorder.h"
 #include "tools/korreplay/DeviceReplay.h"
 #include "tools/korreplay/PixelCompare.h"
@@ -219,5 +224,44 @@ TEST(GlReplayMapping, LlvmpipeAgreesWithOurDeviceAwayFromEdges) {
   EXPECT_EQ(CountDiffering(mine, theirs), 0u);
 }
 #endif
+
+}  // namespace
+
+namespace {
+
+int ExitCode(const std::string& command) {
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The two commands end to end: a capture of two figures in a 320 x 240 view, its replay table
+// and pictures, and the refusals of bad arguments and files.
+TEST(FrameCaptureCommands, CaptureThenReplayWritesTheTableAndPictures) {
+  TTempDirectory dir("frame_commands");
+  const std::string file = dir.File("two.korframe");
+  ASSERT_EQ(ExitCode("cd " KOR_ASSETS_DIR " && " KOR_CAPTURE " --size 320x240 --figures 2 3 " +
+                     file + " >/dev/null"),
+            0);
+  framecapture::FrameCapture f;
+  std::string error;
+  ASSERT_TRUE(framecapture::LoadCapture(file, f, error)) << error;
+  EXPECT_EQ(f.Target.Width, 320u);
+  EXPECT_EQ(f.Label, "2 figures, 320 x 240, frame 3");
+  EXPECT_GT(f.TriangleCount(), 2000u);
+
+  const std::string table = dir.File("table.txt");
+  ASSERT_EQ(ExitCode(std::string(KOR_REPLAY) + " --runs 1 --out " + dir.Path() + " " + file +
+                     " > " + table + " 2>/dev/null"),
+            0);
+  const std::vector<uint8_t> text = ReadBytes(table);
+  EXPECT_NE(std::string(text.begin(), text.end()).find("| two | "), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("two-ours.png")));
+
+  EXPECT_EQ(ExitCode(std::string(KOR_CAPTURE) + " --size 5x5 1 x 2>/dev/null"), 2);
+  std::vector<uint8_t> bytes = ReadBytes(file);
+  std::ofstream(dir.File("bad.korframe"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), 100);
+  EXPECT_EQ(ExitCode(std::string(KOR_REPLAY) + " " + dir.File("bad.korframe") + " 2>/dev/null"), 1);
+}
 
 }  // namespace
