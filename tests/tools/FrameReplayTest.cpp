@@ -5,6 +5,7 @@
 
 #include <sys/wait.h>
 
+#include <bit>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -222,6 +223,48 @@ TEST(GlReplayMapping, LlvmpipeAgreesWithOurDeviceAwayFromEdges) {
   EXPECT_NE(mine[5 * 64 + 5], mine[63]);
   EXPECT_NE(mine[10 * 64 + 45], mine[63]);  // textured, beside the near one
   EXPECT_EQ(CountDiffering(mine, theirs), 0u);
+}
+
+// The demonstration's per-pixel states on one large quad whose depth runs through the fog's
+// start and end: Gouraud colours, specular added after the texture, linear table fog, dither.
+// A fog coordinate or colour sum mapped wrongly would move most pixels by many steps.
+TEST(GlReplayMapping, SpecularAndTableFogAgreeWithOurDevice) {
+  FrameCapture f = SmallFrame();
+  f.Commands.resize(f.Commands.size() - 4);  // keep the states, the viewport and the clear
+  auto state = [&f](std::uint32_t type, std::uint32_t value) {
+    CaptureCommand c;
+    c.Kind = CommandKind::RenderState;
+    c.Type = type;
+    c.Value = value;
+    f.Commands.push_back(c);
+  };
+  state(D3DRENDERSTATE_TEXTUREHANDLE, 1);
+  state(D3DRENDERSTATE_SPECULARENABLE, 1);
+  state(D3DRENDERSTATE_DITHERENABLE, 1);
+  state(D3DRENDERSTATE_FOGENABLE, 1);
+  state(D3DRENDERSTATE_FOGCOLOR, 0xFFDFDFEF);
+  state(D3DRENDERSTATE_FOGTABLEMODE, D3DFOG_LINEAR);
+  state(D3DRENDERSTATE_FOGTABLESTART, std::bit_cast<std::uint32_t>(0.2f));
+  state(D3DRENDERSTATE_FOGTABLEEND, std::bit_cast<std::uint32_t>(0.4f));
+  CaptureCommand quad;
+  quad.Kind = CommandKind::Draw;
+  quad.Type = D3DPT_TRIANGLELIST;
+  quad.Value = D3DVT_TLVERTEX;
+  quad.Vertices = {{0.25f, 0.25f, 0.1f, 1, 0xFF8040C0, 0xFF302010, 0, 0},
+                   {63.75f, 0.25f, 0.3f, 1, 0xFF40C080, 0xFF103020, 0.7f, 0},
+                   {63.75f, 47.75f, 0.5f, 1, 0xFFC08040, 0xFF201030, 0.7f, 0.6f},
+                   {0.25f, 47.75f, 0.3f, 1, 0xFFFFFFFF, 0xFF000000, 0, 0.6f}};
+  quad.Indices = {0, 1, 2, 0, 2, 3};
+  f.Commands.push_back(quad);
+
+  DeviceReplay ours(f);
+  ours.Run();
+  GlContext context;
+  GlReplay gl(f);
+  gl.Run();
+  const std::vector<std::uint16_t> mine = ours.Pixels(), theirs = gl.Pixels();
+  EXPECT_NE(mine[2 * 64 + 2], mine[45 * 64 + 60]);  // unfogged and fogged corners differ
+  EXPECT_LE(CountDiffering(mine, theirs), mine.size() / 100);
 }
 #endif
 
