@@ -133,6 +133,49 @@ TEST_F(DemoCapture, TheCommittedCapturesReplayAndMatchTheProgram) {
   EXPECT_EQ(Rgba(replay.Pixels()), program);
 }
 
+// Frames the reader accepts but no program would draw: a texture handle naming nothing, a draw
+// without vertices, a clear without rectangles and one beyond the target, a viewport larger
+// than the target. Both replays take them without failing.
+FrameCapture OddFrame() {
+  FrameCapture f;
+  f.Target = {16, 8, 16, 0xF800, 0x07E0, 0x001F, 16};
+  auto push = [&f](CommandKind kind, std::uint32_t type, std::uint32_t value) {
+    CaptureCommand c;
+    c.Kind = kind;
+    c.Type = type;
+    c.Value = value;
+    f.Commands.push_back(c);
+    return &f.Commands.back();
+  };
+  push(CommandKind::RenderState, D3DRENDERSTATE_TEXTUREHANDLE, 99);
+  push(CommandKind::Viewport, 0, 0)->Viewport = {
+      sizeof(D3DVIEWPORT2), 0, 0, 64, 64, 0, 0, 0, 0, 0, 1};
+  push(CommandKind::Clear, 0, 42)->Flags = D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER;
+  CaptureCommand* clear = push(CommandKind::Clear, 0, 0);
+  clear->Flags = D3DCLEAR_TARGET;
+  clear->Rects = {{-5, -5, 100, 100}};
+  push(CommandKind::Draw, D3DPT_TRIANGLELIST, D3DVT_TLVERTEX);
+  CaptureCommand* strip = push(CommandKind::Draw, D3DPT_TRIANGLESTRIP, D3DVT_TLVERTEX);
+  strip->Vertices = {{1, 1, 0.5f, 1, 0xFFFFFFFF, 0, 0, 0},
+                     {30, 1, 0.5f, 1, 0xFFFFFFFF, 0, 0, 0},
+                     {1, 30, 0.5f, 1, 0xFFFFFFFF, 0, 0, 0}};
+  strip->Indices = {0, 1};
+  return f;
+}
+
+TEST(OddFrames, ReplayWithoutFailing) {
+  const FrameCapture f = OddFrame();
+  DeviceReplay ours(f);
+  EXPECT_NO_THROW(ours.Run());
+  EXPECT_EQ(ours.Pixels().size(), 16u * 8u);
+#ifdef KOR_HAVE_OSMESA
+  GlContext context;
+  GlReplay gl(f);
+  EXPECT_NO_THROW(gl.Run());
+  EXPECT_EQ(gl.Pixels().size(), 16u * 8u);
+#endif
+}
+
 TEST(DeviceReplayTarget, OnlyFiveSixFiveTargetsAreReplayed) {
   FrameCapture f;
   f.Target = {4, 4, 32, 0xFF0000, 0xFF00, 0xFF, 0};

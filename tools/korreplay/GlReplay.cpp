@@ -347,6 +347,7 @@ void GlReplay::State::Clear(const CaptureCommand& c) {
 }
 
 void GlReplay::State::Draw(const CaptureCommand& c, const DrawArrays& a) {
+  if (c.Vertices.empty() || c.Indices.empty()) return;  // nothing to draw, no arrays to point at
   const D3DTLVERTEX* v = c.Vertices.data();
   constexpr GLsizei Stride = sizeof(D3DTLVERTEX);
   if (perspective) {
