@@ -81,6 +81,14 @@ FrameCapture Load(const std::string& path) {
   return capture;
 }
 
+std::string Ratio(const Timing& ours, const Timing& theirs) {
+  if (theirs.median <= 0 || theirs.least <= 0) return "—";
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2f (%.2f)", ours.median / theirs.median,
+                ours.least / theirs.least);
+  return text;
+}
+
 struct Row {
   std::string name;
   std::size_t triangles = 0;
@@ -182,7 +190,7 @@ Row ReplayFile(const std::string& file, const Options& options) {
   return row;
 }
 
-// Times are medians with the least in brackets; the ratio is of medians.
+// Times are medians with the least in brackets, ratios likewise.
 void PrintTable(const std::vector<Row>& rows, bool haveGl) {
   std::printf(
       "| frame | triangles | our device µs | llvmpipe 1 thread µs | llvmpipe 2 threads µs "
@@ -194,12 +202,12 @@ void PrintTable(const std::vector<Row>& rows, bool haveGl) {
                   Format(r.ours).c_str());
       continue;
     }
-    std::printf("| %s | %zu | %s | %s | %s | %.2f | %zu (%.2f%%) |\n", r.name.c_str(), r.triangles,
+    std::printf("| %s | %zu | %s | %s | %s | %s | %zu (%.2f%%) |\n", r.name.c_str(), r.triangles,
                 Format(r.ours).c_str(), Format(r.gl1).c_str(), Format(r.gl2).c_str(),
-                r.gl1.median > 0 ? r.ours.median / r.gl1.median : 0.0, r.differing,
+                Ratio(r.ours, r.gl1).c_str(), r.differing,
                 100.0 * static_cast<double>(r.differing) / static_cast<double>(r.pixels));
   }
-  std::printf("(times: median, least in brackets)\n");
+  std::printf("(times and ratios: of medians, of the least times in brackets)\n");
 }
 
 bool ParseArguments(int argc, char** argv, Options& options) {
