@@ -2,7 +2,7 @@
 
 #include "framework/Bitmap.h"
 
-THeadlessDemo::THeadlessDemo() {
+THeadlessDemo::THeadlessDemo(int Width, int Height) : headless_(Width, Height) {
   TKorvelRM* view = &headless_.View();
   view->MakeTexture(metaTexture_, 256, 256);
   TBitmap meta;

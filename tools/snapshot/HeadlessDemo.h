@@ -15,13 +15,15 @@
 
 class THeadlessDemo {
  public:
-  THeadlessDemo();
+  // The view is 512 x 386 unless another size is asked for.
+  explicit THeadlessDemo(int Width = 512, int Height = 386);
   ~THeadlessDemo();
   THeadlessDemo(const THeadlessDemo&) = delete;
   THeadlessDemo& operator=(const THeadlessDemo&) = delete;
 
   TDemoScene& Scene() { return *scene_; }
   TKorvelRM& View() { return headless_.View(); }
+  TKorvelTexture& MetaTexture() { return *metaTexture_; }
 
   // The view's drawing surface as RGBA rows (5-6-5 expanded by bit replication).
   std::vector<std::uint8_t> ViewPixels(int& Width, int& Height);

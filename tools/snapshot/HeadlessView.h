@@ -1,7 +1,8 @@
 // A 3D view set up without a window, as the demonstration sets its view up: a 640 x 480 form at
 // (0, 0) on the emulated desktop with the display panel and a 512 x 386 view, the display
 // components initialised windowed with the first software device. Message boxes are answered
-// OK. The headless demonstration and the retained-mode sample tools stand on it.
+// OK. The headless demonstration and the retained-mode sample tools stand on it. Another view
+// size may be asked for (the frame-capture tool's larger views); the form grows to hold it.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,7 @@
 
 class THeadlessView {
  public:
-  THeadlessView();
+  explicit THeadlessView(int Width = 512, int Height = 386);
   // Releases the view, then the display panel (the master), then the form.
   ~THeadlessView();
   THeadlessView(const THeadlessView&) = delete;
