@@ -63,11 +63,11 @@ void TViewerForm::MakeControls() {
   const TViewerSwitches defaults;
   CullingBox = PlaceCheckBox(this, 8, 76, "Culling", defaults.Culling);
   PerspectiveBox =
-      PlaceCheckBox(this, 88, 170, "Perspective correction", defaults.PerspectiveCorrection);
-  FogBox = PlaceCheckBox(this, 262, 52, "Fog", defaults.Fog);
-  SwayBox = PlaceCheckBox(this, 318, 64, "Sway", defaults.Sway);
+      PlaceCheckBox(this, 88, 196, "Perspective correction", defaults.PerspectiveCorrection);
+  FogBox = PlaceCheckBox(this, 290, 52, "Fog", defaults.Fog);
+  SwayBox = PlaceCheckBox(this, 346, 64, "Sway", defaults.Sway);
   SwayBox->SetEnabled(false);
-  RateLabel = Place<TLabel>(this, 392, 7, 160, 16);
+  RateLabel = Place<TLabel>(this, 420, 7, 200, 16);
   ModelPanel = new TListBox(this);
   ModelPanel->SetParent(this);
   // The master display component first, so it heads the display list; the view covers it.

@@ -1,6 +1,6 @@
 // korview in its window on an X display (the test command runs under xvfb-run): started with
 // the demo figure on the command line, the screenshot shows the figure in the view; the window
-// made larger, the view grows with it; SIGTERM (SDL's quit request) ends the program with
+// made wider, the view grows with it; SIGTERM (SDL's quit request) ends the program with
 // status 0. Skipped without a display or without the X tools.
 #include <gtest/gtest.h>
 
@@ -63,16 +63,21 @@ TEST(KorviewWindowTest, TheFigureShowsTheViewFollowsTheWindowAndQuitEndsTheProgr
   EXPECT_GT(view.black, viewWidth * viewHeight / 2) << "the view's background is not drawn";
   EXPECT_GT(view.coloured, 2000) << "the figure is not drawn";
 
-  // 200 pixels wider: the view's new columns show its black background, not the desktop.
+  // Moved to the screen's corner and made 60 pixels wider: the view's new columns show its
+  // black background, not the desktop behind a view that kept its old size.
+  constexpr int kWider = 60;
+  ASSERT_TRUE(kor::testsupport::CommandSucceeds("xdotool windowmove " + window->id + " 0 0"));
   ASSERT_TRUE(kor::testsupport::CommandSucceeds("xdotool windowsize " + window->id + " " +
-                                                std::to_string(kClientWidth + 200) + " " +
+                                                std::to_string(kClientWidth + kWider) + " " +
                                                 std::to_string(shot->height)));
   std::this_thread::sleep_for(2s);
   const auto wider = kor::testsupport::Screenshot(window->id, folder + "korview_wider.png");
   ASSERT_TRUE(wider);
-  ASSERT_EQ(wider->width, kClientWidth + 200);
-  const ViewPixels grown = CountView(*wider, viewWidth + 10, clientTop + kViewTop, 180, viewHeight);
-  EXPECT_GT(grown.black, 180 * viewHeight * 3 / 4) << "the view did not follow the window";
+  ASSERT_EQ(wider->width, kClientWidth + kWider);
+  const ViewPixels grown =
+      CountView(*wider, viewWidth + 5, clientTop + kViewTop, kWider - 10, viewHeight);
+  EXPECT_GT(grown.black, (kWider - 10) * viewHeight * 3 / 4)
+      << "the view did not follow the window";
 
   program.Signal(SIGTERM);
   EXPECT_EQ(program.WaitForExit(20s), 0);
