@@ -235,9 +235,15 @@ void DesktopBackend::HandleWindowEvent(const SDL_Event& Any) {
       window->RequestFrame();
       break;
     case SDL_WINDOWEVENT_MOVED:
-      // The form follows where the window manager put the window.
-      if (!window->FullScreen() && (Event.data1 != form.Left() || Event.data2 != form.Top()))
-        form.SetBounds(Event.data1, Event.data2, form.ClientWidth(), form.ClientHeight());
+      // The form follows where the window manager put the window. A window manager that moves
+      // and resizes at once (maximising) may have resized it already, its size event still
+      // waiting: the form takes the window's size too, or following it would undo the resize.
+      if (!window->FullScreen() && (Event.data1 != form.Left() || Event.data2 != form.Top())) {
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowSize(window->Window(), &width, &height);
+        form.SetBounds(Event.data1, Event.data2, width, height - window->MenuHeight());
+      }
       break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
       const int height = Event.data2 - window->MenuHeight();

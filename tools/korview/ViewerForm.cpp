@@ -98,6 +98,8 @@ void TViewerForm::MakeMenu() {
 void TViewerForm::WireEvents() {
   StartTimer->OnTimer = [this](TObject*) { StartUp(); };
   Open1->OnClick = [this](TObject*) {
+    // The dialog starts in the open model's folder.
+    if (scene_ && scene_->Model()) OpenDialog1->FileName = scene_->Model()->FileName();
     if (OpenDialog1->Execute()) OpenFile(OpenDialog1->FileName);
   };
   SavePicture1->OnClick = [this](TObject*) {
@@ -168,7 +170,9 @@ void TViewerForm::StartUp() {
     Done = false;
   };
   idleInstalled_ = true;
-  if (!InitialFile.empty()) OpenFile(InitialFile);
+  if (InitialFile.empty()) return;
+  FrameTick();  // the empty view is drawn before a box about the file may hold the loop
+  OpenFile(InitialFile);
 }
 
 bool TViewerForm::OpenFile(const std::string& FileName) {
