@@ -292,10 +292,7 @@ void DesktopBackend::HandleMouse(const SDL_Event& Event) {
 void DesktopBackend::HandleWheel(const SDL_Event& Event) {
   DesktopWindow* window = FindById(Event.wheel.windowID);
   if (!window || !AcceptsInput(*window)) return;
-  int x = 0;
-  int y = 0;
-  SDL_GetMouseState(&x, &y);
-  const POINT client = window->ToClient(x, y);
+  const POINT client = window->ToClient(Event.wheel.mouseX, Event.wheel.mouseY);
   // Over a widget or the menu the wheel scrolls it; elsewhere it is the form's.
   if (window->MouseForImGui(client)) {
     window->Feed(Event);

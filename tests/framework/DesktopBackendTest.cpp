@@ -258,6 +258,35 @@ TEST_F(DesktopTest, MouseEventsOffTheWidgetsReachTheFormInClientCoordinates) {
   EXPECT_EQ(log, (std::vector<std::string>{"down 200,120", "click"}));
 }
 
+TEST_F(DesktopTest, TheWheelAndDroppedFilesReachTheForm) {
+  std::vector<std::string> log;
+  form->OnMouseWheel = [&](TObject*, TShiftState, int Delta, POINT At, bool& Handled) {
+    log.push_back("wheel " + std::to_string(Delta) + " at " + std::to_string(At.x) + "," +
+                  std::to_string(At.y));
+    Handled = true;
+  };
+  form->OnDropFiles = [&](TObject*, const std::vector<std::string>& Files) {
+    log.push_back("dropped " + Files.at(0));
+  };
+  form->Show();
+  const Uint32 id = SDL_GetWindowID(desktop->WindowOf(*form));
+  SDL_Event wheel{};
+  wheel.type = SDL_MOUSEWHEEL;
+  wheel.wheel.windowID = id;
+  wheel.wheel.y = -2;  // two notches toward the user
+  wheel.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+  wheel.wheel.mouseX = 150;
+  wheel.wheel.mouseY = 100;
+  SDL_PushEvent(&wheel);
+  SDL_Event drop{};
+  drop.type = SDL_DROPFILE;
+  drop.drop.windowID = id;
+  drop.drop.file = SDL_strdup("/tmp/model.kor");  // the backend frees it, as SDL's own
+  SDL_PushEvent(&drop);
+  for (int i = 0; i < 10; ++i) Application->ProcessMessages();
+  EXPECT_EQ(log, (std::vector<std::string>{"wheel -240 at 150,100", "dropped /tmp/model.kor"}));
+}
+
 TEST_F(DesktopTest, TheIdleEventRunsBackToBackAndClosingTheWindowEndsTheLoop) {
   TForm* main = nullptr;
   Application->CreateForm(main);
