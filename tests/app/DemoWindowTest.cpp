@@ -95,12 +95,14 @@ class DemoWindowTest : public ::testing::Test {
       GTEST_SKIP() << "xdotool, xwininfo or import is missing";
   }
   void Start() {
+    lock_ = std::make_unique<kor::testsupport::DisplayLock>();
     program_ = std::make_unique<kor::testsupport::StartedProgram>(KOR_ASSETS_DIR, KOR_DEMO_PROGRAM);
     ASSERT_TRUE(program_->Running());
   }
   int WaitForExit(std::chrono::seconds Timeout) { return program_->WaitForExit(Timeout); }
 
   TempConfigHome config_;
+  std::unique_ptr<kor::testsupport::DisplayLock> lock_;  // released after the program ends
   std::unique_ptr<kor::testsupport::StartedProgram> program_;
 };
 

@@ -4,10 +4,6 @@
 // display at all.
 #include "framework/backends/DesktopBackend.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -35,6 +31,7 @@
 #include "platform/display/Screen.h"
 #include "platform/display/Window.h"
 #include "tests/support/Golden.h"
+#include "tests/support/XDisplay.h"
 
 namespace {
 
@@ -43,25 +40,7 @@ bool HasDisplay() {
   return display && *display;
 }
 
-// Tests of real windows on one X display run one at a time, also across the test processes
-// that ctest runs in parallel: the pointer, the focus and a full-screen window are shared.
-class DisplayLock {
- public:
-  DisplayLock() {
-    const std::string path =
-        ::testing::TempDir() + "kor_desktop_tests" + std::string(std::getenv("DISPLAY")) + ".lock";
-    descriptor_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (descriptor_ >= 0) ::flock(descriptor_, LOCK_EX);
-  }
-  ~DisplayLock() {
-    if (descriptor_ >= 0) ::close(descriptor_);  // closing releases the lock
-  }
-  DisplayLock(const DisplayLock&) = delete;
-  DisplayLock& operator=(const DisplayLock&) = delete;
-
- private:
-  int descriptor_ = -1;
-};
+using kor::testsupport::DisplayLock;
 
 // One frame of a window, ARGB8888.
 struct Frame {

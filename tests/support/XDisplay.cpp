@@ -1,6 +1,8 @@
 #include "tests/support/XDisplay.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,12 +94,29 @@ std::optional<Picture> Screenshot(const std::string& Window, const std::string& 
   return ReadPng(Path);
 }
 
+DisplayLock::DisplayLock() {
+  const char* display = std::getenv("DISPLAY");
+  const std::string path =
+      ::testing::TempDir() + "kor_desktop_tests" + std::string(display ? display : "") + ".lock";
+  descriptor_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (descriptor_ >= 0) ::flock(descriptor_, LOCK_EX);
+}
+
+DisplayLock::~DisplayLock() {
+  if (descriptor_ >= 0) ::close(descriptor_);  // closing releases the lock
+}
+
 StartedProgram::StartedProgram(const std::string& Folder, const std::string& Program,
                                const std::vector<std::string>& Arguments) {
   std::vector<std::string> words{Program};
   words.insert(words.end(), Arguments.begin(), Arguments.end());
   pid_ = fork();
+  if (pid_ > 0) {
+    setpgid(pid_, pid_);  // also in the child: whichever runs first
+    group_ = pid_;
+  }
   if (pid_ != 0) return;
+  setpgid(0, 0);
   const char* asan = std::getenv("ASAN_OPTIONS");
   const std::string options = std::string(asan ? asan : "") + ":detect_leaks=0";
   setenv("ASAN_OPTIONS", options.c_str(), 1);
@@ -109,12 +128,15 @@ StartedProgram::StartedProgram(const std::string& Folder, const std::string& Pro
 }
 
 StartedProgram::~StartedProgram() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  if (WaitForExit(5s) < 0) {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    if (WaitForExit(5s) < 0) {
+      kill(-group_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
   }
+  // A message box's process that outlived the program.
+  if (group_ > 0) kill(-group_, SIGKILL);
 }
 
 void StartedProgram::Signal(int Number) {

@@ -47,9 +47,25 @@ void ClickAt(int X, int Y);
 // A screenshot of Window ("root" for the whole display) written to Path and read back.
 std::optional<Picture> Screenshot(const std::string& Window, const std::string& Path);
 
-// A program a window test starts. Whatever still runs when the object goes is stopped: SIGTERM
-// (SDL turns it into a quit request), then SIGKILL after five seconds (a program blocked in a
-// message box never reads the request).
+// Tests of real windows on one X display run one at a time, also across the test processes
+// that ctest runs in parallel: the pointer, the focus and the windows on top are shared. The
+// lock is held from construction to destruction (a file lock per display).
+class DisplayLock {
+ public:
+  DisplayLock();
+  ~DisplayLock();
+  DisplayLock(const DisplayLock&) = delete;
+  DisplayLock& operator=(const DisplayLock&) = delete;
+
+ private:
+  int descriptor_ = -1;
+};
+
+// A program a window test starts, in a process group of its own (SDL shows a message box on X
+// from a forked child, which would outlive the program and keep the test's output open).
+// Whatever still runs when the object goes is stopped: SIGTERM (SDL turns it into a quit
+// request), then SIGKILL to the whole group after five seconds (a program blocked in a message
+// box never reads the request).
 class StartedProgram {
  public:
   // Starts Program with Arguments in the folder Folder. In a sanitizer build the libraries
@@ -70,6 +86,7 @@ class StartedProgram {
 
  private:
   pid_t pid_ = -1;
+  pid_t group_ = -1;
 };
 
 }  // namespace kor::testsupport

@@ -45,6 +45,7 @@ TEST(KorviewWindowTest, TheFigureShowsTheViewFollowsTheWindowAndQuitEndsTheProgr
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
   if (!kor::testsupport::WindowToolsPresent()) GTEST_SKIP() << "the X tools are missing";
   const std::string folder = ::testing::TempDir();
+  const kor::testsupport::DisplayLock lock;
   kor::testsupport::StartedProgram program(folder, KOR_KORVIEW_PROGRAM,
                                            {std::string(KOR_ASSETS_DIR) + "/wisp2.kor"});
   ASSERT_TRUE(program.Running());
