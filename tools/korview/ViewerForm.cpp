@@ -197,6 +197,11 @@ void TViewerForm::ShowModelFacts() {
   const TRendererCapacity& capacity = scene_->Capacity;
   ModelPanel->Items()->Add("Renderer: " + std::to_string(capacity.MaxPolygons) + " polygons, " +
                            std::to_string(capacity.MaxVertices) + " vertices");
+  // Triangles index a frame's vertices with 16 bits: the renderer cannot hold more.
+  const int32_t limit = VertexLimit(scene_->Renderer);
+  if (capacity.Vertices > limit)
+    ModelPanel->Items()->Add("Over " + std::to_string(limit) +
+                             " vertices: the objects beyond them are not drawn");
 }
 
 bool TViewerForm::SavePicture(const std::string& FileName) {

@@ -102,6 +102,16 @@ TEST_F(ViewerFormTest, DroppedAndChosenFilesOpen) {
   EXPECT_EQ(form_->Caption(), "korview - box.kor");
 }
 
+TEST_F(ViewerFormTest, AModelOverWhatOneFrameAddressesIsSaidToBeCutShort) {
+  ASSERT_TRUE(form_->OpenFile(WriteModel(folder_, "grids.kor", GridModel(200, 10, 2))));
+  EXPECT_EQ(form_->Scene()->Capacity.Vertices, 2 * 201 * 201);
+  EXPECT_TRUE(PanelHas("Over 65536 vertices"));
+  form_->FrameTick();
+  EXPECT_EQ(form_->Scene()->Renderer.Losses.Objects, 1);
+  ASSERT_TRUE(form_->OpenFile(kFigure));
+  EXPECT_FALSE(PanelHas("Over 65536 vertices"));
+}
+
 TEST_F(ViewerFormTest, TheWheelZoomsOnlyOverTheView) {
   const float distance = form_->Scene()->Distance;
   const TKorvelRM& view = *form_->KorvelRM1;
