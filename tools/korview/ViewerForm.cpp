@@ -237,6 +237,7 @@ void TViewerForm::RebuildView() {
   try {
     scene_->ViewReady();
   } catch (const std::exception& error) {
+    SetCaption(kCaption);  // the file could not be loaded again: nothing is open now
     ShowError(error.what());
   }
   ShowModelFacts();
