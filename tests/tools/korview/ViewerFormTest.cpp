@@ -155,6 +155,20 @@ TEST_F(ViewerFormTest, TheViewFollowsTheWindowsSizeAndKeepsTheModel) {
   EXPECT_TRUE(backend_->MessageBoxes().empty());
 }
 
+TEST_F(ViewerFormTest, AFileGoneBeforeTheViewIsSetUpAgainLeavesTheViewEmpty) {
+  const std::string box = WriteModel(folder_, "box.kor", BoxModel({0, 0, 0}, 1));
+  ASSERT_TRUE(form_->OpenFile(box));
+  std::filesystem::remove(box);
+  form_->SetClientWidth(form_->ClientWidth() - 40);
+  form_->FrameTick();
+  EXPECT_EQ(form_->Scene()->Model(), nullptr);
+  EXPECT_EQ(form_->Caption(), "korview");
+  ASSERT_EQ(backend_->MessageBoxes().size(), 1u);
+  EXPECT_NE(backend_->MessageBoxes()[0].Text.find(box), std::string::npos);
+  form_->FrameTick();  // an empty scene still draws
+  EXPECT_EQ(backend_->MessageBoxes().size(), 1u);
+}
+
 TEST_F(ViewerFormTest, SavePictureWritesTheViewAsPng) {
   form_->FrameTick();
   const std::string png = folder_.File("shot.png");
