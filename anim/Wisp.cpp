@@ -24,11 +24,24 @@ constexpr std::array<TJointSetup, 3> JointSetups{{
 TWisp::TWisp(TKorTextureMaker* View) {
   Model = LoadModel(View, WispModelFile);
   try {
+    BindModel();
+  } catch (...) {
+    FreeObject(Model);
+    throw;
+  }
+}
+
+TWisp::TWisp(TKorObject* LoadedModel) {
+  Model = LoadedModel;
+  BindModel();
+}
+
+void TWisp::BindModel() {
+  try {
     BuildJoints();
     NewSkin(Skin, Model, Joints[0]);
   } catch (...) {
     FreeJointsAndSkin();
-    FreeObject(Model);
     throw;
   }
 }

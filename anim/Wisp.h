@@ -25,6 +25,9 @@ class TWisp {
   // root object's vertices to them in the unbent pose. A model that cannot be loaded throws
   // the loader's EKorModelError, and nothing is kept.
   explicit TWisp(TKorTextureMaker* View);
+  // The same for a model already loaded (from any file): builds the joints and binds Model's
+  // root vertices to them. When that fails nothing is kept, and Model stays the caller's.
+  explicit TWisp(TKorObject* LoadedModel);
 
   // Frees the joints and the skin. Model is not freed: it belongs to the tree it is attached
   // to (an owner that never attached it frees it with FreeObject).
@@ -45,6 +48,7 @@ class TWisp {
   std::array<TKorJoint*, 3> Joints{};  // lower (root of the joint tree), middle, upper
 
  private:
+  void BindModel();
   void BuildJoints();
   void FreeJointsAndSkin();
 };

@@ -95,6 +95,10 @@ void TForm1::MakeControls() {
   MainMenu1 = new TMainMenu(this);
   File1 = new TMenuItem(this);
   Exit1 = new TMenuItem(this);
+  OpenDialog1 = new TOpenDialog(this);
+  OpenDialog1->Filter = "Model files (*.kor)|*.kor";
+  SaveDialog1 = new TSaveDialog(this);
+  SaveDialog1->Filter = "Model files (*.kor)|*.kor";
   CheckBox2 = PlaceHidden<TCheckBox>(this, "Hel");
   CheckBox5 = PlaceHidden<TCheckBox>(this, "FullScreen");
   // KorvelG1 is made first, so it heads the display component list and becomes the master.

@@ -34,6 +34,7 @@
 #include "framework/Form.h"
 #include "framework/Image.h"
 #include "framework/Menu.h"
+#include "framework/OpenDialog.h"
 #include "framework/Timer.h"
 
 // The steps of the release sequence, in their order.
@@ -47,8 +48,7 @@ class TForm1 : public TForm {
   // Releases what a form destroyed without closing still holds, and removes its idle handler.
   ~TForm1() override;
 
-  // Controls and components, in the stored order. The file dialogs for ".kor" files that the
-  // stored form also carries are not used by the program and have no framework class here.
+  // Controls and components, in the stored order.
   TButton* Button1;      // "begin": the start-up; hidden once it runs
   TButton* Button2;      // "end", hidden: the release sequence
   TButton* Button3;      // "render", hidden: nothing
@@ -62,12 +62,14 @@ class TForm1 : public TForm {
   TCheckBox* CheckBox3;  // "InitAuto", hidden, not used
   TCheckBox* CheckBox4;  // hidden, unchecked: no texture perspective correction
   TMainMenu* MainMenu1;
-  TMenuItem* File1;      // "File"
-  TMenuItem* Exit1;      // "Exit": closes the form
-  TCheckBox* CheckBox2;  // "Hel", hidden, not used
-  TCheckBox* CheckBox5;  // hidden: the answer to "FullScreen?"
-  TKorvelG* KorvelG1;    // the master display component; nothing is drawn into it
-  TKorvelRM* KorvelRM1;  // the 3D view, 512 x 386
+  TMenuItem* File1;          // "File"
+  TMenuItem* Exit1;          // "Exit": closes the form
+  TOpenDialog* OpenDialog1;  // for ".kor" files; not used
+  TSaveDialog* SaveDialog1;  // for ".kor" files; not used
+  TCheckBox* CheckBox2;      // "Hel", hidden, not used
+  TCheckBox* CheckBox5;      // hidden: the answer to "FullScreen?"
+  TKorvelG* KorvelG1;        // the master display component; nothing is drawn into it
+  TKorvelRM* KorvelRM1;      // the 3D view, 512 x 386
 
   // Event handlers, as wired.
   // FrameCount and Dragging := 0; LastTime := the millisecond clock.

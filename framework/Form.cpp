@@ -197,6 +197,20 @@ void TForm::Click() {
 void TForm::BoundsChanged() {
   TWinControl::BoundsChanged();
   NotifyChanged();
+  if (Width() == lastWidth_ && Height() == lastHeight_) return;
+  lastWidth_ = Width();
+  lastHeight_ = Height();
+  if (OnResize) OnResize(this);
+}
+
+bool TForm::MouseWheel(TShiftState Shift, int WheelDelta, int X, int Y) {
+  bool handled = false;
+  if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, POINT{X, Y}, handled);
+  return handled;
+}
+
+void TForm::DropFiles(const std::vector<std::string>& Files) {
+  if (OnDropFiles) OnDropFiles(this, Files);
 }
 
 void TForm::NotifyChanged() {

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "framework/Events.h"
 #include "framework/WinControl.h"
@@ -42,6 +43,12 @@ inline constexpr TModalResult mrYes = 6;
 inline constexpr TModalResult mrNo = 7;
 
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+// The wheel turned by WheelDelta (120 a notch, positive away from the user) with the mouse at
+// MousePos of the form's client area; a handler that uses it sets Handled.
+using TMouseWheelEvent = std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta,
+                                            POINT MousePos, bool& Handled)>;
+// Files dropped onto the form from the desktop, in the order they were dropped.
+using TDropFilesEvent = std::function<void(TObject* Sender, const std::vector<std::string>& Files)>;
 
 class TForm : public TWinControl {
  public:
@@ -94,6 +101,11 @@ class TForm : public TWinControl {
   TNotifyEvent OnClick;
   TNotifyEvent OnPaint;
   TCloseEvent OnClose;
+  // Runs after the client area's width or height changed (the user resized the window, or the
+  // program set new bounds).
+  TNotifyEvent OnResize;
+  TMouseWheelEvent OnMouseWheel;
+  TDropFilesEvent OnDropFiles;
 
   // Runs OnCreate once; CreateForm calls it, Show and ShowModal call it if nobody did.
   void DoCreate();
@@ -108,6 +120,11 @@ class TForm : public TWinControl {
   // left press and release on the form's own surface is a click (OnClick).
   enum class MouseAction { Down, Move, Up };
   void MouseInput(MouseAction Action, TMouseButton Button, TShiftState Shift, int X, int Y);
+  // The wheel from a backend, the mouse at (X, Y) of the client area: runs OnMouseWheel;
+  // true when a handler took it.
+  bool MouseWheel(TShiftState Shift, int WheelDelta, int X, int Y);
+  // Files dropped onto the form's window: runs OnDropFiles.
+  void DropFiles(const std::vector<std::string>& Files);
   // The visible control at (X, Y) of the client area, searched depth first, later controls
   // over earlier ones; the form itself when no control lies there.
   TControl* ControlAtPos(int X, int Y);
@@ -135,6 +152,8 @@ class TForm : public TWinControl {
   TControl* mouseCapture_ = nullptr;
   TMouseButton capturedButton_ = mbLeft;
   bool pressedOnForm_ = false;
+  int lastWidth_ = 0;  // the client size OnResize last saw
+  int lastHeight_ = 0;
 };
 
 // The form that Control lies on (following parents), or nullptr.

@@ -202,8 +202,10 @@ void DesktopBackend::HandleEvent(const SDL_Event& Event) {
       HandleMouse(Event);
       break;
     case SDL_MOUSEWHEEL:
-      if (DesktopWindow* window = FindById(Event.wheel.windowID); window && AcceptsInput(*window))
-        window->Feed(Event);
+      HandleWheel(Event);
+      break;
+    case SDL_DROPFILE:
+      HandleDrop(Event);
       break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
@@ -233,9 +235,15 @@ void DesktopBackend::HandleWindowEvent(const SDL_Event& Any) {
       window->RequestFrame();
       break;
     case SDL_WINDOWEVENT_MOVED:
-      // The form follows where the window manager put the window.
-      if (!window->FullScreen() && (Event.data1 != form.Left() || Event.data2 != form.Top()))
-        form.SetBounds(Event.data1, Event.data2, form.ClientWidth(), form.ClientHeight());
+      // The form follows where the window manager put the window. A window manager that moves
+      // and resizes at once (maximising) may have resized it already, its size event still
+      // waiting: the form takes the window's size too, or following it would undo the resize.
+      if (!window->FullScreen() && (Event.data1 != form.Left() || Event.data2 != form.Top())) {
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowSize(window->Window(), &width, &height);
+        form.SetBounds(Event.data1, Event.data2, width, height - window->MenuHeight());
+      }
       break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
       const int height = Event.data2 - window->MenuHeight();
@@ -279,6 +287,32 @@ void DesktopBackend::HandleMouse(const SDL_Event& Event) {
   }
   actions_.push_back(OnForm(
       window->Form(), [=](TForm& f) { f.MouseInput(action, button, shift, client.x, client.y); }));
+}
+
+void DesktopBackend::HandleWheel(const SDL_Event& Event) {
+  DesktopWindow* window = FindById(Event.wheel.windowID);
+  if (!window || !AcceptsInput(*window)) return;
+  const POINT client = window->ToClient(Event.wheel.mouseX, Event.wheel.mouseY);
+  // Over a widget or the menu the wheel scrolls it; elsewhere it is the form's.
+  if (window->MouseForImGui(client)) {
+    window->Feed(Event);
+    return;
+  }
+  const int notches =
+      Event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -Event.wheel.y : Event.wheel.y;
+  if (notches == 0) return;
+  const TShiftState shift = ShiftState();
+  actions_.push_back(OnForm(
+      window->Form(), [=](TForm& f) { f.MouseWheel(shift, notches * 120, client.x, client.y); }));
+}
+
+void DesktopBackend::HandleDrop(const SDL_Event& Event) {
+  const std::string file = Event.drop.file ? Event.drop.file : "";
+  SDL_free(Event.drop.file);
+  DesktopWindow* window = FindById(Event.drop.windowID);
+  if (!window && Application->MainForm()) window = Find(*Application->MainForm());
+  if (!window || !AcceptsInput(*window) || file.empty()) return;
+  actions_.push_back(OnForm(window->Form(), [file](TForm& f) { f.DropFiles({file}); }));
 }
 
 int DesktopBackend::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {

@@ -9,7 +9,8 @@
 //
 // Input: the mouse over ImGui's widgets and the menu, the keyboard and text go to ImGui;
 // what the user does with a widget becomes an action run by the loop as one input event. The
-// mouse elsewhere goes to the form's mouse events (TForm::MouseInput). While a form is shown
+// mouse elsewhere goes to the form's mouse and wheel events (TForm::MouseInput, MouseWheel);
+// files dropped onto a window go to its form (TForm::DropFiles). While a form is shown
 // modally, the other forms take no input. Closing a window closes its form.
 //
 // The loop: the idle event runs whenever no event waits; windows are redrawn after input,
@@ -75,6 +76,10 @@ class DesktopBackend : public Backend {
   void HandleEvent(const SDL_Event& Event);
   void HandleMouse(const SDL_Event& Event);
   void HandleWindowEvent(const SDL_Event& Any);
+  // The wheel scrolls the widget under the mouse, else goes to the form (TForm::MouseWheel).
+  void HandleWheel(const SDL_Event& Event);
+  // A file dropped onto a window goes to its form (TForm::DropFiles).
+  void HandleDrop(const SDL_Event& Event);
   // Draws the windows whose ImGui has input to finish.
   void RunInputFrames();
   void Refresh();

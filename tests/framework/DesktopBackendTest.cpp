@@ -4,10 +4,6 @@
 // display at all.
 #include "framework/backends/DesktopBackend.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -35,6 +31,7 @@
 #include "platform/display/Screen.h"
 #include "platform/display/Window.h"
 #include "tests/support/Golden.h"
+#include "tests/support/XDisplay.h"
 
 namespace {
 
@@ -43,25 +40,7 @@ bool HasDisplay() {
   return display && *display;
 }
 
-// Tests of real windows on one X display run one at a time, also across the test processes
-// that ctest runs in parallel: the pointer, the focus and a full-screen window are shared.
-class DisplayLock {
- public:
-  DisplayLock() {
-    const std::string path =
-        ::testing::TempDir() + "kor_desktop_tests" + std::string(std::getenv("DISPLAY")) + ".lock";
-    descriptor_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (descriptor_ >= 0) ::flock(descriptor_, LOCK_EX);
-  }
-  ~DisplayLock() {
-    if (descriptor_ >= 0) ::close(descriptor_);  // closing releases the lock
-  }
-  DisplayLock(const DisplayLock&) = delete;
-  DisplayLock& operator=(const DisplayLock&) = delete;
-
- private:
-  int descriptor_ = -1;
-};
+using kor::testsupport::DisplayLock;
 
 // One frame of a window, ARGB8888.
 struct Frame {
@@ -256,6 +235,35 @@ TEST_F(DesktopTest, MouseEventsOffTheWidgetsReachTheFormInClientCoordinates) {
   }
   for (int i = 0; i < 10; ++i) Application->ProcessMessages();
   EXPECT_EQ(log, (std::vector<std::string>{"down 200,120", "click"}));
+}
+
+TEST_F(DesktopTest, TheWheelAndDroppedFilesReachTheForm) {
+  std::vector<std::string> log;
+  form->OnMouseWheel = [&](TObject*, TShiftState, int Delta, POINT At, bool& Handled) {
+    log.push_back("wheel " + std::to_string(Delta) + " at " + std::to_string(At.x) + "," +
+                  std::to_string(At.y));
+    Handled = true;
+  };
+  form->OnDropFiles = [&](TObject*, const std::vector<std::string>& Files) {
+    log.push_back("dropped " + Files.at(0));
+  };
+  form->Show();
+  const Uint32 id = SDL_GetWindowID(desktop->WindowOf(*form));
+  SDL_Event wheel{};
+  wheel.type = SDL_MOUSEWHEEL;
+  wheel.wheel.windowID = id;
+  wheel.wheel.y = -2;  // two notches toward the user
+  wheel.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+  wheel.wheel.mouseX = 150;
+  wheel.wheel.mouseY = 100;
+  SDL_PushEvent(&wheel);
+  SDL_Event drop{};
+  drop.type = SDL_DROPFILE;
+  drop.drop.windowID = id;
+  drop.drop.file = SDL_strdup("/tmp/model.kor");  // the backend frees it, as SDL's own
+  SDL_PushEvent(&drop);
+  for (int i = 0; i < 10; ++i) Application->ProcessMessages();
+  EXPECT_EQ(log, (std::vector<std::string>{"wheel -240 at 150,100", "dropped /tmp/model.kor"}));
 }
 
 TEST_F(DesktopTest, TheIdleEventRunsBackToBackAndClosingTheWindowEndsTheLoop) {

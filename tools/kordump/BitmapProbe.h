@@ -15,6 +15,8 @@ struct TBitmapFacts {
   int BitsPerPixel = 0;
 };
 
+using TBitmapFactsByName = std::map<std::string, TBitmapFacts>;
+
 class TBitmapProbe : public TKorTextureRecorder {
  public:
   const TKorTexdata* MakeTextureFromFile(const std::string& Path, const std::string& Name) override;

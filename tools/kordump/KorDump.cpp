@@ -53,8 +53,8 @@ std::string MatrixText(const Matrix4& m) {
 
 class TPrinter {
  public:
-  TPrinter(std::ostream& out, const TKorModelIndex& index, const TBitmapProbe& probe)
-      : out(out), index(index), probe(probe) {}
+  TPrinter(std::ostream& out, const TKorModelIndex& index, const TBitmapFactsByName& facts)
+      : out(out), index(index), facts(facts) {}
 
   void Header(const std::string& fileName) const;
   void TextureTable() const;
@@ -69,7 +69,7 @@ class TPrinter {
 
   std::ostream& out;
   const TKorModelIndex& index;
-  const TBitmapProbe& probe;
+  const TBitmapFactsByName& facts;
 };
 
 void TPrinter::Header(const std::string& fileName) const {
@@ -91,10 +91,10 @@ void TPrinter::TextureTable() const {
       out << "  same texture as [" << first << "]\n";
       continue;
     }
-    const auto facts = probe.Facts().find(name);
-    if (facts != probe.Facts().end()) {
-      out << "  " << facts->second.Width << " x " << facts->second.Height << ", "
-          << facts->second.BitsPerPixel << " bits per pixel";
+    const auto known = facts.find(name);
+    if (known != facts.end()) {
+      out << "  " << known->second.Width << " x " << known->second.Height << ", "
+          << known->second.BitsPerPixel << " bits per pixel";
     }
     out << "\n";
   }
@@ -183,11 +183,16 @@ int DumpModel(const std::string& FileName, std::ostream& Out, std::ostream& Err)
     Err << error.what() << "\n";
     return 1;
   }
-  TPrinter printer(Out, index, probe);
-  printer.Header(FileName);
-  printer.TextureTable();
-  printer.Tree(root);
-  printer.Outside();
+  PrintModel(Out, FileName, index, root, probe.Facts());
   FreeObject(root);
   return 0;
+}
+
+void PrintModel(std::ostream& Out, const std::string& FileName, const TKorModelIndex& Index,
+                const TKorObject* Root, const TBitmapFactsByName& Facts) {
+  TPrinter printer(Out, Index, Facts);
+  printer.Header(FileName);
+  printer.TextureTable();
+  printer.Tree(Root);
+  printer.Outside();
 }

@@ -6,6 +6,15 @@
 #include <iosfwd>
 #include <string>
 
+#include "model/LoadModel.h"
+#include "tools/kordump/BitmapProbe.h"
+
 // Prints FileName to Out and returns 0; for a file the loader rejects, prints the loader's
 // message to Err and returns 1.
 int DumpModel(const std::string& FileName, std::ostream& Out, std::ostream& Err);
+
+// Prints a model LoadModel has already built (with Index filled): the file's size, the texture
+// table with the bitmap facts known for each name, the tree and the objects left out of it.
+// The model viewer shows the same text.
+void PrintModel(std::ostream& Out, const std::string& FileName, const TKorModelIndex& Index,
+                const TKorObject* Root, const TBitmapFactsByName& Facts);
