@@ -31,8 +31,8 @@ TPalettedImage TImageQuantiser::Quantise(const TRgbaImage& Image) {
   TLiqPtr<liq_attr> attr(liq_attr_create());
   if (!attr) throw EKorConvertError("libimagequant could not start");
   Check(liq_set_max_colors(attr.get(), 256), "set the colour count");
-  TLiqPtr<liq_image> image(liq_image_create_rgba(attr.get(), opaque.Pixels.data(), opaque.Width,
-                                                 opaque.Height, 0));
+  TLiqPtr<liq_image> image(
+      liq_image_create_rgba(attr.get(), opaque.Pixels.data(), opaque.Width, opaque.Height, 0));
   if (!image) throw EKorConvertError("libimagequant could not take the picture");
   liq_result* rawResult = nullptr;
   Check(liq_image_quantize(image.get(), attr.get(), &rawResult), "quantise the picture");

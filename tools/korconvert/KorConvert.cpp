@@ -19,7 +19,7 @@ Import Library. Each node becomes an object of the same tree: the node's matrix 
 Local, Base is the identity, the node name's first four bytes into Tag. Each node's meshes
 become its object's vertices and faces; every face is a textured face of flag 6, the one
 the renderer draws (a polygon of more than 128 indices becomes several fans). Normals are
-generated where missing. Vertex colours come from the mesh, else the material's diffuse
+generated where missing (smooth across edges under 80 degrees). Vertex colours come from the mesh, else the material's diffuse
 colour, else white; a mesh without a texture gets a 1 x 1 white texture. PNG and JPEG
 textures become 8-bit palettised BMP files beside OUT (more than 256 colours are quantised
 with libimagequant; transparency is dropped). Point meshes become the object's points;
@@ -34,7 +34,8 @@ named "object N" then).
          triangles of its fan and the points as a separate point primitive of the node.
   .glb   the same in one binary file (textures still PNG files beside it).
   .obj   OBJ with a .mtl material library: no tree and no matrices (every vertex placed in
-         world space), triangles, no vertex colours, no points.
+         world space, one group a mesh), triangles, points; vertex colours as the common
+         "v x y z r g b" extension.
 
 Nothing is left at OUT when a conversion fails: files are written aside and renamed.
 )";

@@ -1,8 +1,8 @@
 #include "tools/korconvert/KorExport.h"
 
-#include <assimp/Exporter.hpp>
 #include <assimp/material.h>
 #include <assimp/scene.h>
+#include <assimp/Exporter.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -132,7 +132,10 @@ class TSceneBuilder {
     }
     std::vector<unsigned> added;
     for (const TMeshPart& part : parts) {
-      added.push_back(Add(TriangleMesh(object, part, parts.size() == 1)));
+      aiMesh* mesh = TriangleMesh(object, part, parts.size() == 1);
+      // OBJ names its groups after meshes.
+      mesh->mName = NodeName(object);
+      added.push_back(Add(mesh));
     }
     if (object.PointCount > 0) added.push_back(Add(PointMesh(object)));
     return added;
@@ -261,7 +264,8 @@ std::string ExportFormat(const std::string& outPath) {
   if (extension == ".gltf") return "gltf2";
   if (extension == ".glb") return "glb2";
   if (extension == ".obj") return "obj";
-  throw EKorConvertError("cannot export to \"" + outPath + "\": the output must end in .gltf, .glb or .obj");
+  throw EKorConvertError("cannot export to \"" + outPath +
+                         "\": the output must end in .gltf, .glb or .obj");
 }
 
 // Each distinct texture the model names, decoded, with the PNG name it gets beside the output.
@@ -308,7 +312,8 @@ void ExportKor(const std::string& InPath, const std::string& OutPath) {
   const std::unique_ptr<aiScene> scene = TSceneBuilder(index, pngNames).Build(*tree.Root);
 
   TStagedOutput output(OutPath);
-  for (const auto& [texture, file] : textures) output.WriteFile(file.PngName, EncodePng(file.Picture));
+  for (const auto& [texture, file] : textures)
+    output.WriteFile(file.PngName, EncodePng(file.Picture));
   Assimp::Exporter exporter;
   if (exporter.Export(scene.get(), format, output.MainStagePath()) != AI_SUCCESS) {
     throw EKorConvertError("cannot export \"" + OutPath + "\": " + exporter.GetErrorString());

@@ -1,8 +1,9 @@
 #include "tools/korconvert/KorImport.h"
 
-#include <assimp/Importer.hpp>
+#include <assimp/config.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/Importer.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -20,8 +21,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr unsigned kImportSteps = aiProcess_GenSmoothNormals | aiProcess_JoinIdenticalVertices |
-                                  aiProcess_SortByPType | aiProcess_ValidateDataStructure;
+constexpr unsigned kImportSteps =
+    aiProcess_GenSmoothNormals | aiProcess_JoinIdenticalVertices | aiProcess_SortByPType;
+
+// Generated normals are shared across an edge only where the faces meet at less than this many
+// degrees, so boxes keep their hard edges and round things look round.
+constexpr float kSmoothingAngle = 80.0f;
 
 std::string MeshName(const aiMesh& mesh, unsigned index) {
   return mesh.mName.length > 0 ? "\"" + std::string(mesh.mName.C_Str()) + "\""
@@ -75,7 +80,8 @@ class TTextureTable {
                              " textures");
     }
     const TRgbaImage image = source.empty() ? WhiteImage() : Load(material, source);
-    const std::string name = UniqueName(source.empty() ? "white" : fs::path(source).stem().string());
+    const std::string name =
+        UniqueName(source.empty() ? "white" : fs::path(source).stem().string());
     const auto index = static_cast<int32_t>(names.size());
     names.push_back(name);
     pictures.push_back(PaletteImage(image, quantiser, source));
@@ -103,7 +109,8 @@ class TTextureTable {
     }
     std::string relative = source;
     std::replace(relative.begin(), relative.end(), '\\', '/');
-    const fs::path path = fs::path(relative).is_absolute() ? fs::path(relative) : directory / relative;
+    const fs::path path =
+        fs::path(relative).is_absolute() ? fs::path(relative) : directory / relative;
     if (!fs::is_regular_file(path)) {
       throw EKorConvertError("texture \"" + source + "\" of material \"" +
                              material.GetName().C_Str() + "\" not found (looked for \"" +
@@ -183,8 +190,8 @@ class TSceneConverter {
     const size_t nodes = CountNodes(*scene.mRootNode);
     if (nodes > static_cast<size_t>(KorMaxObjects)) {
       throw EKorConvertError("\"" + inPath + "\" has " + std::to_string(nodes) +
-                             " nodes; a .kor file holds at most " +
-                             std::to_string(KorMaxObjects) + " objects");
+                             " nodes; a .kor file holds at most " + std::to_string(KorMaxObjects) +
+                             " objects");
     }
   }
 
@@ -224,10 +231,10 @@ class TSceneConverter {
   void CountVertices(const aiMesh& mesh, unsigned meshIndex) {
     vertexTotal += mesh.mNumVertices;
     if (vertexTotal > static_cast<size_t>(KorMaxModelVertices)) {
-      throw EKorConvertError("mesh " + MeshName(mesh, meshIndex) + " brings the model to " +
-                             std::to_string(vertexTotal) + " vertices; the renderer draws at most " +
-                             std::to_string(KorMaxModelVertices) +
-                             " vertices a frame (16-bit indices)");
+      throw EKorConvertError(
+          "mesh " + MeshName(mesh, meshIndex) + " brings the model to " +
+          std::to_string(vertexTotal) + " vertices; the renderer draws at most " +
+          std::to_string(KorMaxModelVertices) + " vertices a frame (16-bit indices)");
     }
   }
 
@@ -299,6 +306,7 @@ TKorConversion ImportScene(const std::string& InPath, TPaletteQuantiser* Quantis
                            std::ostream& Notes) {
   CheckReadable(InPath);
   Assimp::Importer importer;
+  importer.SetPropertyFloat(AI_CONFIG_PP_GSN_MAX_SMOOTHING_ANGLE, kSmoothingAngle);
   const aiScene* scene = importer.ReadFile(InPath, kImportSteps);
   if (scene == nullptr || scene->mRootNode == nullptr) {
     throw EKorConvertError("cannot import \"" + InPath + "\": " + importer.GetErrorString());

@@ -9,7 +9,8 @@
 //   meshes become the object's points. Lines are left out, with a note.
 // - Every face is a textured face of flag 6, the one the renderer draws. A mesh without a
 //   texture gets a 1 x 1 white one and carries its colour in the vertex colours.
-// - Normals are generated where missing; vertex colours come from the mesh, else from the
+// - Normals are generated where missing (shared across edges under 80 degrees); colours come from
+// the mesh, else from the
 //   material's diffuse colour, else white.
 // - Limits of the format and the renderer are checked before anything is written: at most 256
 //   textures, 1,025 objects, 65,536 vertices in the whole model (a frame addresses its vertices

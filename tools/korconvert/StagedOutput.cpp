@@ -33,12 +33,15 @@ std::string TStagedOutput::StagePath(const std::string& FileName) const {
   return (staging / FileName).string();
 }
 
-std::string TStagedOutput::MainStagePath() const { return StagePath(mainName); }
+std::string TStagedOutput::MainStagePath() const {
+  return StagePath(mainName);
+}
 
 void TStagedOutput::WriteFile(const std::string& FileName, const std::vector<uint8_t>& Bytes) {
   const std::string path = StagePath(FileName);
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
+  out.write(reinterpret_cast<const char*>(Bytes.data()),
+            static_cast<std::streamsize>(Bytes.size()));
   out.close();
   if (!out) throw EKorConvertError("cannot write \"" + (directory / FileName).string() + "\"");
 }

@@ -56,14 +56,16 @@ TRgbaImage DecodeImageBytes(std::span<const uint8_t> Bytes, const std::string& N
 
 std::vector<uint8_t> EncodePng(const TRgbaImage& Image) {
   std::vector<uint8_t> out;
-  if (stbi_write_png_to_func(AppendBytes, &out, Image.Width, Image.Height, 4,
-                             Image.Pixels.data(), Image.Width * 4) == 0) {
+  if (stbi_write_png_to_func(AppendBytes, &out, Image.Width, Image.Height, 4, Image.Pixels.data(),
+                             Image.Width * 4) == 0) {
     throw EKorConvertError("cannot encode a PNG picture");
   }
   return out;
 }
 
-TRgbaImage WhiteImage() { return TRgbaImage{1, 1, {255, 255, 255, 255}}; }
+TRgbaImage WhiteImage() {
+  return TRgbaImage{1, 1, {255, 255, 255, 255}};
+}
 
 bool ExactPalette(const TRgbaImage& Image, TPalettedImage& Out) {
   const size_t count = static_cast<size_t>(Image.Width) * Image.Height;

@@ -1,0 +1,170 @@
+// korconvert's export and the way back: the demo model through glTF keeps what the renderer
+// draws, each export format writes what its help says, and the committed sample is what the
+// generator and the converter make today.
+#include <gtest/gtest.h>
+#include <stb_image.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/LoadedModel.h"
+#include "tests/support/RunProgram.h"
+#include "tests/tools/TempDirectory.h"
+#include "tools/makesample/SampleModel.h"
+
+namespace {
+
+using testsupport::RunProgram;
+using testsupport::TLoadedModel;
+
+const std::string AssetsDir = KOR_ASSETS_DIR;
+const std::string Korconvert = KOR_KORCONVERT;
+constexpr float Tolerance = 1e-6f;
+
+void Convert(const std::string& in, const std::string& out) {
+  const auto run = RunProgram(Korconvert, {in, out});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Err, "");
+}
+
+Matrix4 Composed(const TKorObject& object) {
+  Matrix4 m;
+  MatrixMultiply(object.Local, object.Base, m);
+  return m;
+}
+
+// The triangles a face list draws: each fan's triangles, turned so the smallest index leads
+// (keeping the winding), sorted.
+std::vector<std::array<uint16_t, 3>> Triangles(const TKorObject& object) {
+  std::vector<std::array<uint16_t, 3>> out;
+  for (int32_t f = 0; f < object.FaceCount; ++f) {
+    const TKorPolygon& p = object.Faces[static_cast<size_t>(f)];
+    for (int32_t k = 1; k + 1 < p.Count; ++k) {
+      std::array<uint16_t, 3> t{p.Indices[0], p.Indices[static_cast<size_t>(k)],
+                                p.Indices[static_cast<size_t>(k + 1)]};
+      std::rotate(t.begin(), std::min_element(t.begin(), t.end()), t.end());
+      out.push_back(t);
+    }
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+void ExpectSameVertices(const TKorObject& a, const TKorObject& b, size_t object) {
+  ASSERT_EQ(a.VertexCount, b.VertexCount) << "object " << object;
+  for (int32_t i = 0; i < a.VertexCount; ++i) {
+    const TKorVertex& u = a.Vertices[static_cast<size_t>(i)];
+    const TKorVertex& v = b.Vertices[static_cast<size_t>(i)];
+    const std::array<float, 8> x{u.X, u.Y, u.Z, u.NX, u.NY, u.NZ, u.U, u.V};
+    const std::array<float, 8> y{v.X, v.Y, v.Z, v.NX, v.NY, v.NZ, v.U, v.V};
+    for (size_t c = 0; c < x.size(); ++c) {
+      ASSERT_NEAR(x[c], y[c], Tolerance)
+          << "object " << object << " vertex " << i << " field " << c;
+    }
+    ASSERT_EQ(u.Color, v.Color) << "object " << object << " vertex " << i;
+  }
+}
+
+// The pixels of a bitmap as RGB, through a decoder of its own.
+std::vector<uint8_t> Pixels(const std::string& path) {
+  int w = 0, h = 0, n = 0;
+  stbi_uc* data = stbi_load(path.c_str(), &w, &h, &n, 3);
+  EXPECT_NE(data, nullptr) << path;
+  if (data == nullptr) return {};
+  std::vector<uint8_t> out(data, data + static_cast<size_t>(w) * h * 3);
+  stbi_image_free(data);
+  return out;
+}
+
+void ExpectSameModel(const TLoadedModel& a, const TLoadedModel& b) {
+  ASSERT_EQ(a.Objects.size(), b.Objects.size());
+  EXPECT_EQ(a.Parents, b.Parents);
+  for (size_t i = 0; i < a.Objects.size(); ++i) {
+    const TKorObject& x = *a.Objects[i];
+    const TKorObject& y = *b.Objects[i];
+    EXPECT_EQ(x.Tag, y.Tag) << "object " << i;
+    const Matrix4 mx = Composed(x), my = Composed(y);
+    for (int e = 0; e < 16; ++e) EXPECT_NEAR(mx[e], my[e], Tolerance) << "object " << i;
+    ExpectSameVertices(x, y, i);
+    ASSERT_EQ(x.PointCount, y.PointCount) << "object " << i;
+    for (int32_t p = 0; p < x.PointCount; ++p) {
+      EXPECT_EQ(x.Points[p].x, y.Points[p].x);
+      EXPECT_EQ(x.Points[p].y, y.Points[p].y);
+      EXPECT_EQ(x.Points[p].z, y.Points[p].z);
+    }
+    EXPECT_EQ(Triangles(x), Triangles(y)) << "object " << i;
+    for (int32_t f = 0; f < y.FaceCount; ++f) ASSERT_EQ(y.Faces[f].Flag, 6);
+  }
+}
+
+TEST(KorConvertRoundTrip, DemoModelThroughGltfKeepsTreeTransformsAndGeometry) {
+  TTempDirectory dir("korconvert_gltf");
+  Convert(AssetsDir + "/wisp2.kor", dir.File("wisp.gltf"));
+  EXPECT_TRUE(std::filesystem::exists(dir.File("wisp.bin")));
+  Convert(dir.File("wisp.gltf"), dir.File("back.kor"));
+  const TLoadedModel original(AssetsDir + "/wisp2.kor");
+  const TLoadedModel back(dir.File("back.kor"));
+  ExpectSameModel(original, back);
+  // The child's matrix was Base only; it comes back in Local, Base the identity.
+  EXPECT_EQ(back.Objects[1]->Base, IdentityMatrix);
+  EXPECT_NE(back.Objects[1]->Local, IdentityMatrix);
+  // Textures went out as PNG and came back as bitmaps with the same pixels.
+  ASSERT_EQ(back.Index.TextureNames, original.Index.TextureNames);
+  for (const std::string& name : original.Index.TextureNames) {
+    EXPECT_EQ(Pixels(dir.File(name)), Pixels(AssetsDir + "/" + name)) << name;
+  }
+}
+
+TEST(KorConvertRoundTrip, BinaryGltfKeepsTheSameModel) {
+  TTempDirectory dir("korconvert_glb");
+  Convert(AssetsDir + "/wisp2.kor", dir.File("wisp.glb"));
+  Convert(dir.File("wisp.glb"), dir.File("back.kor"));
+  const TLoadedModel original(AssetsDir + "/wisp2.kor");
+  const TLoadedModel back(dir.File("back.kor"));
+  ExpectSameModel(original, back);
+}
+
+TEST(KorConvertRoundTrip, ObjPlacesEveryVertexInWorldSpaceWithItsMaterials) {
+  TTempDirectory dir("korconvert_obj");
+  Convert(AssetsDir + "/wisp2.kor", dir.File("wisp.obj"));
+  const auto mtlBytes = ReadBytes(dir.File("wisp.mtl"));
+  const std::string mtlText(mtlBytes.begin(), mtlBytes.end());
+  EXPECT_NE(mtlText.find("map_Kd wisp_body.png"), std::string::npos) << mtlText;
+  EXPECT_NE(mtlText.find("map_Kd wisp_base.png"), std::string::npos) << mtlText;
+  Convert(dir.File("wisp.obj"), dir.File("back.kor"));
+  const TLoadedModel original(AssetsDir + "/wisp2.kor");
+  const TLoadedModel back(dir.File("back.kor"));
+  size_t triangles = 0, originalTriangles = 0;
+  int32_t points = 0;
+  float lowest = 1e9f;
+  for (const TKorObject* object : back.Objects) {
+    triangles += Triangles(*object).size();
+    points += object->PointCount;
+    EXPECT_EQ(object->Local, IdentityMatrix);
+    for (int32_t i = 0; i < object->VertexCount; ++i)
+      lowest = std::min(lowest, object->Vertices[i].Z);
+  }
+  for (const TKorObject* object : original.Objects) originalTriangles += Triangles(*object).size();
+  EXPECT_EQ(triangles, originalTriangles);
+  EXPECT_EQ(points, original.Objects[0]->PointCount);
+  // The base sits at z 0 in its own space and is moved down by 0.5 by its Base matrix.
+  EXPECT_FLOAT_EQ(lowest, -0.5f);
+}
+
+TEST(KorConvertSample, GeneratorAndConverterRemakeTheCommittedFiles) {
+  const std::string samples = AssetsDir + "/samples";
+  for (const TSampleFile& file : MakeSampleFiles()) {
+    EXPECT_EQ(file.Bytes, ReadBytes(samples + "/" + file.Name)) << file.Name << " differs";
+  }
+  TTempDirectory dir("korconvert_sample");
+  Convert(samples + "/crate.obj", dir.File("crate.kor"));
+  for (const char* name : {"crate.kor", "crate_wood.bmp", "white.bmp"}) {
+    EXPECT_EQ(ReadBytes(dir.File(name)), ReadBytes(samples + "/" + name)) << name << " differs";
+  }
+}
+
+}  // namespace
