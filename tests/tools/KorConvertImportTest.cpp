@@ -7,12 +7,16 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/LoadedModel.h"
 #include "tests/support/RunProgram.h"
 #include "tests/tools/TempDirectory.h"
+#include "tools/korconvert/ConvertError.h"
+#include "tools/korconvert/KorImport.h"
 
 namespace {
 
@@ -223,6 +227,53 @@ TEST(KorConvertErrors, WithinTheLimitsTheSameShapesConvert) {
   ASSERT_EQ(run.Status, 0) << run.Err;
   const TLoadedModel model(dir.File("out.kor"));
   EXPECT_EQ(model.Objects.size(), 1025u);
+}
+
+// Whatever the importer makes of a damaged file, what korconvert writes is a file the loader
+// takes whole, with faces the renderer draws; or the file is refused with a converter message.
+TEST(KorConvertImport, DamagedObjFilesConvertToGoodFilesOrAreRefused) {
+  const std::vector<uint8_t> sample = ReadBytes(AssetsDir + "/samples/crate.obj");
+  std::mt19937 random(16);
+  int converted = 0, refused = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::vector<uint8_t> bytes = sample;
+    const int edits = 1 + static_cast<int>(random() % 8);
+    for (int e = 0; e < edits; ++e) {
+      const size_t at = random() % bytes.size();
+      switch (random() % 3) {
+        case 0:
+          bytes[at] = static_cast<uint8_t>("0123456789 -/\nfvo"[random() % 17]);
+          break;
+        case 1:
+          bytes.erase(bytes.begin() + static_cast<long>(at));
+          break;
+        default:
+          bytes.insert(bytes.begin() + static_cast<long>(at), bytes[random() % bytes.size()]);
+      }
+    }
+    std::ostringstream notes;
+    TKorConversion conversion;
+    try {
+      conversion = ImportSceneFromMemory(bytes, "obj", nullptr, notes);
+    } catch (const EKorConvertError&) {
+      ++refused;
+      continue;
+    }
+    ++converted;
+    TKorTextureRecorder maker;
+    TKorObject* root = LoadModelFromBytes(&maker, "damaged.kor", EncodeKorFile(conversion.File));
+    for (const TKorObjectRecord& object : conversion.File.Objects) {
+      for (const TKorFaceRecord& face : object.Faces) {
+        ASSERT_GE(face.Indices.size(), 3u);
+        ASSERT_LE(face.Indices.size(), 128u);
+        ASSERT_EQ(face.Flag, 6);
+        for (uint16_t i : face.Indices) ASSERT_LT(i, object.Vertices.size()) << "round " << round;
+      }
+    }
+    FreeObject(root);
+  }
+  EXPECT_GT(converted, 0);
+  EXPECT_GT(refused, 0);
 }
 
 }  // namespace
