@@ -37,7 +37,8 @@ named "object N" then).
          world space, one group a mesh), triangles, points; vertex colours as the common
          "v x y z r g b" extension.
 
-Nothing is left at OUT when a conversion fails: files are written aside and renamed.
+Nothing is left at OUT when a conversion fails: files are written aside and renamed. Files of
+the same names beside OUT (an earlier conversion's textures) are replaced.
 )";
 
 namespace {

@@ -17,6 +17,9 @@ TStagedOutput::TStagedOutput(const std::string& OutPath) {
   if (!fs::is_directory(directory, error)) {
     throw EKorConvertError("output directory \"" + directory.string() + "\" does not exist");
   }
+  if (fs::is_directory(out, error)) {
+    throw EKorConvertError("output \"" + OutPath + "\" is a directory");
+  }
   std::string pattern = (directory / ("." + mainName + ".korconvert-XXXXXX")).string();
   if (::mkdtemp(pattern.data()) == nullptr) {
     throw EKorConvertError("cannot write in the output directory \"" + directory.string() + "\"");
