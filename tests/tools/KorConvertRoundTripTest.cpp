@@ -119,13 +119,18 @@ TEST(KorConvertRoundTrip, DemoModelThroughGltfKeepsTreeTransformsAndGeometry) {
   }
 }
 
-TEST(KorConvertRoundTrip, BinaryGltfKeepsTheSameModel) {
+TEST(KorConvertRoundTrip, BinaryGltfKeepsTheSameModelWithItsPicturesInside) {
   TTempDirectory dir("korconvert_glb");
   Convert(AssetsDir + "/wisp2.kor", dir.File("wisp.glb"));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("wisp_body.png")));
   Convert(dir.File("wisp.glb"), dir.File("back.kor"));
   const TLoadedModel original(AssetsDir + "/wisp2.kor");
   const TLoadedModel back(dir.File("back.kor"));
   ExpectSameModel(original, back);
+  ASSERT_EQ(back.Index.TextureNames, original.Index.TextureNames);
+  for (const std::string& name : original.Index.TextureNames) {
+    EXPECT_EQ(Pixels(dir.File(name)), Pixels(AssetsDir + "/" + name)) << name;
+  }
 }
 
 TEST(KorConvertRoundTrip, ObjPlacesEveryVertexInWorldSpaceWithItsMaterials) {

@@ -26,13 +26,13 @@ with libimagequant; transparency is dropped). Point meshes become the object's p
 lines are left out. Refused: more than 256 textures, 1,025 objects, 65,536 vertices.
 
 Export writes the tree, faces, normals, texture coordinates, vertex colours and points,
-with every texture as a PNG file beside OUT. An object has two matrices, a node one: the
-node gets the object's transform as the renderer composes it, Local x Base. Not kept:
-untextured faces (never drawn), face flags, and Tag bytes that are not text (the node is
-named "object N" then).
+with every texture as a PNG (beside OUT, or inside a .glb). An object has two matrices,
+a node one: the node gets the object's transform as the renderer composes it, Local x
+Base. Not kept: untextured faces (never drawn), face flags, and Tag bytes that are not
+text (the node is named "object N" then).
   .gltf  glTF 2.0 text with a .bin buffer beside it: the tree, with each face split into the
          triangles of its fan and the points as a separate point primitive of the node.
-  .glb   the same in one binary file (textures still PNG files beside it).
+  .glb   the same in one binary file, the textures (PNG) inside it.
   .obj   OBJ with a .mtl material library: no tree and no matrices (every vertex placed in
          world space, one group a mesh), triangles, points; vertex colours as the common
          "v x y z r g b" extension.

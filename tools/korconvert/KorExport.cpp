@@ -57,6 +57,11 @@ std::string TagText(int32_t tag) {
   return text;
 }
 
+struct TTextureReference {
+  std::string PngName;
+  std::string Path;
+};
+
 // One triangle list for the faces of one texture, over the vertices those faces name.
 struct TMeshPart {
   const TKorTexdata* Texture = nullptr;
@@ -65,8 +70,11 @@ struct TMeshPart {
 
 class TSceneBuilder {
  public:
-  TSceneBuilder(const TKorModelIndex& index, std::map<const TKorTexdata*, std::string> pngNames)
-      : index(index), pngNames(std::move(pngNames)) {}
+  // References holds, for each texture, the PNG file's name and what the material names it
+  // by: the same name, or "*N" for the scene's embedded texture N.
+  TSceneBuilder(const TKorModelIndex& index,
+                std::map<const TKorTexdata*, TTextureReference> references)
+      : index(index), references(std::move(references)) {}
 
   std::unique_ptr<aiScene> Build(const TKorObject& root) {
     auto scene = std::make_unique<aiScene>();
@@ -238,8 +246,8 @@ class TSceneBuilder {
   unsigned TextureMaterial(const TKorTexdata* texture) {
     const auto known = textureMaterials.find(texture);
     if (known != textureMaterials.end()) return known->second;
-    const std::string& png = pngNames.at(texture);
-    const unsigned at = NewMaterial(fs::path(png).stem().string(), png);
+    const TTextureReference& reference = references.at(texture);
+    const unsigned at = NewMaterial(fs::path(reference.PngName).stem().string(), reference.Path);
     textureMaterials[texture] = at;
     return at;
   }
@@ -250,7 +258,7 @@ class TSceneBuilder {
   }
 
   const TKorModelIndex& index;
-  std::map<const TKorTexdata*, std::string> pngNames;
+  std::map<const TKorTexdata*, TTextureReference> references;
   std::map<const TKorTexdata*, unsigned> textureMaterials;
   std::optional<unsigned> pointMaterial;
   std::vector<aiMesh*> meshes;
@@ -298,22 +306,50 @@ std::map<const TKorTexdata*, TExportTexture> ReadTextures(const std::string& inP
   return textures;
 }
 
+// A PNG file's bytes as an embedded texture of the scene (compressed data: height 0, width the
+// byte count).
+aiTexture* EmbeddedPng(const std::vector<uint8_t>& png, const std::string& name) {
+  auto texture = std::make_unique<aiTexture>();
+  texture->mWidth = static_cast<unsigned>(png.size());
+  texture->mHeight = 0;
+  texture->pcData = new aiTexel[(png.size() + sizeof(aiTexel) - 1) / sizeof(aiTexel)];
+  std::memcpy(texture->pcData, png.data(), png.size());
+  std::strcpy(texture->achFormatHint, "png");
+  texture->mFilename = name;
+  return texture.release();
+}
+
 }  // namespace
 
 void ExportKor(const std::string& InPath, const std::string& OutPath) {
   const std::string format = ExportFormat(OutPath);
+  // A binary glTF carries its pictures inside; the other formats name PNG files beside them.
+  const bool embed = format == "glb2";
   TKorTextureRecorder recorder;
   TKorModelIndex index;
   TTreeOwner tree;
   tree.Root = LoadModel(&recorder, InPath.c_str(), &index);
   const auto textures = ReadTextures(InPath, recorder, index);
-  std::map<const TKorTexdata*, std::string> pngNames;
-  for (const auto& [texture, file] : textures) pngNames[texture] = file.PngName;
-  const std::unique_ptr<aiScene> scene = TSceneBuilder(index, pngNames).Build(*tree.Root);
+  std::map<const TKorTexdata*, TTextureReference> references;
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> pngs;
+  for (const auto& [texture, file] : textures) {
+    const std::string path = embed ? "*" + std::to_string(pngs.size()) : file.PngName;
+    references[texture] = {file.PngName, path};
+    pngs.emplace_back(file.PngName, EncodePng(file.Picture));
+  }
+  const std::unique_ptr<aiScene> scene = TSceneBuilder(index, references).Build(*tree.Root);
 
   TStagedOutput output(OutPath);
-  for (const auto& [texture, file] : textures)
-    output.WriteFile(file.PngName, EncodePng(file.Picture));
+  if (embed && !pngs.empty()) {
+    scene->mNumTextures = static_cast<unsigned>(pngs.size());
+    scene->mTextures = new aiTexture*[pngs.size()];
+    for (size_t i = 0; i < pngs.size(); ++i) {
+      scene->mTextures[i] = EmbeddedPng(pngs[i].second, pngs[i].first);
+    }
+  }
+  for (const auto& [name, bytes] : pngs) {
+    if (!embed) output.WriteFile(name, bytes);
+  }
   Assimp::Exporter exporter;
   if (exporter.Export(scene.get(), format, output.MainStagePath()) != AI_SUCCESS) {
     throw EKorConvertError("cannot export \"" + OutPath + "\": " + exporter.GetErrorString());

@@ -1,5 +1,6 @@
 // Export: a ".kor" file becomes glTF 2.0 (".gltf" with its ".bin", or ".glb"), or OBJ with its
-// material library, written by Open Asset Import Library, with every texture as a PNG beside it.
+// material library, written by Open Asset Import Library, with every texture as a PNG: inside
+// a ".glb", beside the other formats' files.
 //
 // - Each object becomes a node of the same tree. An object has two matrices where a node has
 //   one: the node gets the object's transform exactly as the renderer composes it, Local x Base.

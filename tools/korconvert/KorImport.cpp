@@ -80,8 +80,7 @@ class TTextureTable {
                              " textures");
     }
     const TRgbaImage image = source.empty() ? WhiteImage() : Load(material, source);
-    const std::string name =
-        UniqueName(source.empty() ? "white" : fs::path(source).stem().string());
+    const std::string name = UniqueName(StemFor(source));
     const auto index = static_cast<int32_t>(names.size());
     names.push_back(name);
     pictures.push_back(PaletteImage(image, quantiser, source));
@@ -101,6 +100,16 @@ class TTextureTable {
       }
     }
     return {};
+  }
+
+  // The bitmap's name before ".bmp": the picture file's own, for an embedded picture the name
+  // it was stored under when it has one.
+  std::string StemFor(const std::string& source) const {
+    if (source.empty()) return "white";
+    const aiTexture* embedded = scene.GetEmbeddedTexture(source.c_str());
+    if (embedded == nullptr) return fs::path(source).stem().string();
+    const std::string stored = embedded->mFilename.C_Str();
+    return stored.empty() ? "embedded" + source.substr(1) : fs::path(stored).stem().string();
   }
 
   TRgbaImage Load(const aiMaterial& material, const std::string& source) const {
