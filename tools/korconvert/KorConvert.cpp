@@ -19,11 +19,12 @@ Import Library. Each node becomes an object of the same tree: the node's matrix 
 Local, Base is the identity, the node name's first four bytes into Tag. Each node's meshes
 become its object's vertices and faces; every face is a textured face of flag 6, the one
 the renderer draws (a polygon of more than 128 indices becomes several fans). Normals are
-generated where missing (smooth across edges under 80 degrees). Vertex colours come from the mesh, else the material's diffuse
-colour, else white; a mesh without a texture gets a 1 x 1 white texture. PNG and JPEG
-textures become 8-bit palettised BMP files beside OUT (more than 256 colours are quantised
-with libimagequant; transparency is dropped). Point meshes become the object's points;
-lines are left out. Refused: more than 256 textures, 1,025 objects, 65,536 vertices.
+generated where missing (smooth across edges under 80 degrees). Vertex colours come from
+the mesh, else the material's diffuse colour, else white; a mesh without a texture gets a
+1 x 1 white texture. PNG and JPEG textures become 8-bit palettised BMP files beside OUT
+(more than 256 colours are quantised with libimagequant; transparency is dropped). Point
+meshes become the object's points; lines, bones, animations, cameras and lights are left
+out. Refused: more than 256 textures, 1,025 objects, 65,536 vertices.
 
 Export writes the tree, faces, normals, texture coordinates, vertex colours and points,
 with every texture as a PNG (beside OUT, or inside a .glb). An object has two matrices,
