@@ -180,6 +180,39 @@ TEST(KorConvertImport, PngAndJpegTexturesOfManyColoursBecomeEightBitBitmaps) {
   EXPECT_LE(RampError("ramp.jpg"), 40);  // JPEG adds its own error
 }
 
+TEST(KorConvertImport, PointsBecomePointsLinesAreLeftOutWithANote) {
+  TTempDirectory dir("korconvert_primitives");
+  WriteText(dir.File("p.obj"), "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 5 6 7\np 4\nl 1 2\nf 1 2 3\n");
+  const auto run = RunProgram(Korconvert, {dir.File("p.obj"), dir.File("p.kor")});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_NE(run.Err.find("holds only lines; left out"), std::string::npos) << run.Err;
+  const TLoadedModel model(dir.File("p.kor"));
+  int points = 0, faces = 0;
+  for (const TKorObject* object : model.Objects) {
+    faces += object->FaceCount;
+    for (int32_t i = 0; i < object->PointCount; ++i, ++points) {
+      EXPECT_EQ(object->Points[i].x, 5.0f);
+      EXPECT_EQ(object->Points[i].z, 7.0f);
+    }
+  }
+  EXPECT_EQ(points, 1);
+  EXPECT_EQ(faces, 1);
+}
+
+TEST(KorConvertImport, LongTextureNamesAreShortenedWithinTheFormatsLimit) {
+  TTempDirectory dir("korconvert_long_names");
+  const std::string stem(250, 'n');
+  WritePng(dir.File(stem + ".png"), 1, 1, {10, 20, 30});
+  WriteText(dir.File("m.mtl"), "newmtl m0\nmap_Kd " + stem + ".png\n");
+  WriteText(dir.File("t.obj"), Triangles(1, true));
+  const auto run = RunProgram(Korconvert, {dir.File("t.obj"), dir.File("t.kor")});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const TLoadedModel model(dir.File("t.kor"));
+  ASSERT_EQ(model.Index.TextureNames.size(), 1u);
+  EXPECT_LE(model.Index.TextureNames[0].size(), 255u);
+  EXPECT_TRUE(fs::exists(dir.File(model.Index.TextureNames[0])));
+}
+
 TEST(KorConvertErrors, UnreadableUnsupportedAndEmptyInputs) {
   TTempDirectory dir("korconvert_bad_inputs");
   ExpectRefused(dir.File("missing.obj"), dir.File("out.kor"), "cannot read");
