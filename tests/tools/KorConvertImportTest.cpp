@@ -110,6 +110,38 @@ TEST(KorConvertImport, SampleGetsTexturesColoursAndNormalsTheRendererDraws) {
   }
 }
 
+// How many faces of the model run clockwise seen from outside (their first triangle's cross
+// product against its first corner's outward normal), and how many counter-clockwise.
+std::pair<int, int> Windings(const TLoadedModel& model) {
+  int clockwise = 0, counter = 0;
+  for (const TKorObject* object : model.Objects) {
+    for (int32_t f = 0; f < object->FaceCount; ++f) {
+      const TKorPolygon& p = object->Faces[f];
+      const TKorVertex& a = object->Vertices[p.Indices[0]];
+      const TKorVertex& b = object->Vertices[p.Indices[1]];
+      const TKorVertex& c = object->Vertices[p.Indices[2]];
+      const float ux = b.X - a.X, uy = b.Y - a.Y, uz = b.Z - a.Z;
+      const float vx = c.X - a.X, vy = c.Y - a.Y, vz = c.Z - a.Z;
+      const float along =
+          (uy * vz - uz * vy) * a.NX + (uz * vx - ux * vz) * a.NY + (ux * vy - uy * vx) * a.NZ;
+      (along < 0 ? clockwise : counter) += 1;
+    }
+  }
+  return {clockwise, counter};
+}
+
+TEST(KorConvertImport, FacesRunClockwiseSeenFromOutsideAsInTheDemoModel) {
+  const TLoadedModel demo(AssetsDir + "/wisp2.kor");
+  const auto [demoClockwise, demoCounter] = Windings(demo);
+  EXPECT_EQ(demoCounter, 0);
+  EXPECT_GT(demoClockwise, 1000);
+  // The sample's OBJ faces run counter-clockwise, as OBJ's do; converted, they run clockwise.
+  const TLoadedModel sample(AssetsDir + "/samples/crate.kor");
+  const auto [clockwise, counter] = Windings(sample);
+  EXPECT_EQ(counter, 0);
+  EXPECT_EQ(clockwise, 16);
+}
+
 TEST(KorConvertImport, PolygonOverTheIndexLimitBecomesFansOfTheSameTriangles) {
   TTempDirectory dir("korconvert_long_polygon");
   constexpr int corners = 300;

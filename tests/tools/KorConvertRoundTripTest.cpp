@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,43 @@ TEST(KorConvertRoundTrip, BinaryGltfKeepsTheSameModelWithItsPicturesInside) {
   }
 }
 
+// Counts the faces of an OBJ file that run counter-clockwise seen from outside, as OBJ's front
+// faces do (cross product of the first two edges along the first corner's normal), and the rest.
+std::pair<int, int> ObjWindings(const std::string& path) {
+  std::vector<std::array<float, 3>> positions, normals;
+  int counter = 0, clockwise = 0;
+  std::istringstream text([&] {
+    const auto bytes = ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+  }());
+  for (std::string line; std::getline(text, line);) {
+    std::istringstream words(line);
+    std::string kind;
+    words >> kind;
+    std::array<float, 3> xyz{};
+    if (kind == "v" || kind == "vn") {
+      words >> xyz[0] >> xyz[1] >> xyz[2];
+      (kind == "v" ? positions : normals).push_back(xyz);
+    } else if (kind == "f") {
+      std::array<std::array<float, 3>, 3> p{};
+      std::array<float, 3> n{};
+      for (size_t k = 0; k < 3; ++k) {
+        int v = 0, t = 0, vn = 0;
+        char slash = 0;
+        words >> v >> slash >> t >> slash >> vn;
+        p[k] = positions.at(static_cast<size_t>(v - 1));
+        if (k == 0) n = normals.at(static_cast<size_t>(vn - 1));
+      }
+      const std::array<float, 3> u{p[1][0] - p[0][0], p[1][1] - p[0][1], p[1][2] - p[0][2]};
+      const std::array<float, 3> w{p[2][0] - p[0][0], p[2][1] - p[0][1], p[2][2] - p[0][2]};
+      const float along = (u[1] * w[2] - u[2] * w[1]) * n[0] + (u[2] * w[0] - u[0] * w[2]) * n[1] +
+                          (u[0] * w[1] - u[1] * w[0]) * n[2];
+      (along > 0 ? counter : clockwise) += 1;
+    }
+  }
+  return {counter, clockwise};
+}
+
 TEST(KorConvertRoundTrip, ObjPlacesEveryVertexInWorldSpaceWithItsMaterials) {
   TTempDirectory dir("korconvert_obj");
   Convert(AssetsDir + "/wisp2.kor", dir.File("wisp.obj"));
@@ -140,6 +178,10 @@ TEST(KorConvertRoundTrip, ObjPlacesEveryVertexInWorldSpaceWithItsMaterials) {
   const std::string mtlText(mtlBytes.begin(), mtlBytes.end());
   EXPECT_NE(mtlText.find("map_Kd wisp_body.png"), std::string::npos) << mtlText;
   EXPECT_NE(mtlText.find("map_Kd wisp_base.png"), std::string::npos) << mtlText;
+  // The demo model's clockwise faces go out counter-clockwise, as OBJ's front faces run.
+  const auto [counter, clockwise] = ObjWindings(dir.File("wisp.obj"));
+  EXPECT_EQ(clockwise, 0);
+  EXPECT_GT(counter, 2000);
   Convert(dir.File("wisp.obj"), dir.File("back.kor"));
   const TLoadedModel original(AssetsDir + "/wisp2.kor");
   const TLoadedModel back(dir.File("back.kor"));

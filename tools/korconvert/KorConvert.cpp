@@ -26,6 +26,10 @@ the mesh, else the material's diffuse colour, else white; a mesh without a textu
 meshes become the object's points; lines, bones, animations, cameras and lights are left
 out. Refused: more than 256 textures, 1,025 objects, 65,536 vertices.
 
+Front faces run clockwise seen from outside in a .kor file (the demo's model, drawn with
+counter-clockwise faces culled) and counter-clockwise in the other formats: each face's
+corners are reversed on the way in and on the way out.
+
 Export writes the tree, faces, normals, texture coordinates, vertex colours and points,
 with every texture as a PNG (beside OUT, or inside a .glb). An object has two matrices,
 a node one: the node gets the object's transform as the renderer composes it, Local x

@@ -185,8 +185,9 @@ class TSceneBuilder {
         out.mNumIndices = 3;
         out.mIndices = new unsigned[3];
         out.mIndices[0] = static_cast<unsigned>(remap[face->Indices[0]]);
-        out.mIndices[1] = static_cast<unsigned>(remap[face->Indices[static_cast<size_t>(k)]]);
-        out.mIndices[2] = static_cast<unsigned>(remap[face->Indices[static_cast<size_t>(k + 1)]]);
+        // Reversed: clockwise front faces here, counter-clockwise in the formats written.
+        out.mIndices[1] = static_cast<unsigned>(remap[face->Indices[static_cast<size_t>(k + 1)]]);
+        out.mIndices[2] = static_cast<unsigned>(remap[face->Indices[static_cast<size_t>(k)]]);
       }
     }
     return mesh.release();

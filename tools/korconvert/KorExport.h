@@ -6,7 +6,8 @@
 //   one: the node gets the object's transform exactly as the renderer composes it, Local x Base.
 // - The node's name is the object's Tag when it reads as text, else "object N" (N in file
 //   order).
-// - Textured faces become triangles (each face's fan), one mesh per texture the object uses,
+// - Textured faces become triangles (each face's fan, corners reversed: front faces run
+//   clockwise here, counter-clockwise in glTF and OBJ), one mesh per texture the object uses,
 //   with positions, normals, texture coordinates and vertex colours. An object whose faces use
 //   one texture keeps its vertices as they are, in order.
 // - Points become a separate mesh of point primitives. Untextured faces (which the renderer

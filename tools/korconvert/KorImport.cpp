@@ -276,22 +276,28 @@ class TSceneConverter {
     }
   }
 
-  // A polygon of more than 128 indices becomes several fans sharing its first index, which
-  // together hold the same triangles.
+  // Faces are front faces when their corners run counter-clockwise seen from outside in the
+  // formats Assimp reads, clockwise in ".kor" files (the demo model, drawn with
+  // counter-clockwise faces culled): the corner order is reversed, keeping the first corner so
+  // the fan holds the same triangles. A polygon of more than 128 indices becomes several fans
+  // sharing that first corner.
   static void AddFace(TKorObjectRecord& object, const aiFace& face, uint32_t first,
                       int32_t texture) {
     const unsigned n = face.mNumIndices;
     if (n < 3) return;
+    std::vector<uint16_t> corners{static_cast<uint16_t>(first + face.mIndices[0])};
+    for (unsigned i = n - 1; i >= 1; --i) {
+      corners.push_back(static_cast<uint16_t>(first + face.mIndices[i]));
+    }
     const unsigned span = KorMaxPolygonIndices - 2;  // triangles one fan can hold
     for (unsigned start = 1; start + 1 < n; start += span) {
       const unsigned end = std::min(start + span, n - 1);
       TKorFaceRecord record;
       record.Flag = KorDrawnFaceFlag;
       record.TextureIndex = texture;
-      record.Indices.push_back(static_cast<uint16_t>(first + face.mIndices[0]));
-      for (unsigned i = start; i <= end; ++i) {
-        record.Indices.push_back(static_cast<uint16_t>(first + face.mIndices[i]));
-      }
+      record.Indices.push_back(corners[0]);
+      record.Indices.insert(record.Indices.end(), corners.begin() + start,
+                            corners.begin() + end + 1);
       object.Faces.push_back(std::move(record));
     }
   }

@@ -6,12 +6,12 @@
 //   the loader builds walks them in the node's order.
 // - The node's meshes become that object's vertices and faces. Polygons keep their shape as
 //   triangle fans; one of more than 128 indices becomes several fans of at most 128. Point
-//   meshes become the object's points. Lines are left out, with a note.
+//   meshes become the object's points. Lines are left out, with a note. Corners are reversed:
+//   front faces run counter-clockwise in those formats, clockwise in ".kor" files.
 // - Every face is a textured face of flag 6, the one the renderer draws. A mesh without a
 //   texture gets a 1 x 1 white one and carries its colour in the vertex colours.
-// - Normals are generated where missing (shared across edges under 80 degrees); colours come from
-// the mesh, else from the
-//   material's diffuse colour, else white.
+// - Normals are generated where missing (shared across edges under 80 degrees); vertex colours
+//   come from the mesh, else from the material's diffuse colour, else white.
 // - Limits of the format and the renderer are checked before anything is written: at most 256
 //   textures, 1,025 objects, 65,536 vertices in the whole model (a frame addresses its vertices
 //   with 16-bit indices, so splitting a mesh cannot help), texture names of at most 255 bytes.
