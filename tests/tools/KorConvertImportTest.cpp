@@ -316,6 +316,7 @@ TEST(KorConvertErrors, WithinTheLimitsTheSameShapesConvert) {
 // takes whole, with faces the renderer draws; or the file is refused with a converter message.
 TEST(KorConvertImport, DamagedObjFilesConvertToGoodFilesOrAreRefused) {
   const std::vector<uint8_t> sample = ReadBytes(AssetsDir + "/samples/crate.obj");
+  TTempDirectory dir("korconvert_damaged");
   std::mt19937 random(16);
   int converted = 0, refused = 0;
   for (int round = 0; round < 300; ++round) {
@@ -337,7 +338,8 @@ TEST(KorConvertImport, DamagedObjFilesConvertToGoodFilesOrAreRefused) {
     std::ostringstream notes;
     TKorConversion conversion;
     try {
-      conversion = ImportSceneFromMemory(bytes, "obj", nullptr, notes);
+      WriteBytes(dir.File("damaged.obj"), bytes);
+      conversion = ImportScene(dir.File("damaged.obj"), nullptr, notes);
     } catch (const EKorConvertError&) {
       ++refused;
       continue;

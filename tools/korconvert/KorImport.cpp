@@ -329,19 +329,6 @@ TKorConversion ImportScene(const std::string& InPath, TPaletteQuantiser* Quantis
   return TSceneConverter(*scene, InPath, Quantiser, Notes).Convert();
 }
 
-TKorConversion ImportSceneFromMemory(std::span<const uint8_t> Bytes, const std::string& Format,
-                                     TPaletteQuantiser* Quantiser, std::ostream& Notes) {
-  const std::string name = "model." + Format;
-  Assimp::Importer importer;
-  importer.SetPropertyFloat(AI_CONFIG_PP_GSN_MAX_SMOOTHING_ANGLE, kSmoothingAngle);
-  const aiScene* scene =
-      importer.ReadFileFromMemory(Bytes.data(), Bytes.size(), kImportSteps, Format.c_str());
-  if (scene == nullptr || scene->mRootNode == nullptr) {
-    throw EKorConvertError("cannot import \"" + name + "\": " + importer.GetErrorString());
-  }
-  return TSceneConverter(*scene, name, Quantiser, Notes).Convert();
-}
-
 void ImportToKor(const std::string& InPath, const std::string& OutPath,
                  TPaletteQuantiser* Quantiser, std::ostream& Notes) {
   const TKorConversion conversion = ImportScene(InPath, Quantiser, Notes);

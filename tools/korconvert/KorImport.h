@@ -18,7 +18,6 @@
 #pragma once
 
 #include <ostream>
-#include <span>
 #include <string>
 
 #include "model/KorWriter.h"
@@ -42,11 +41,6 @@ struct TKorConversion {
 // Notes (things left out) go to Notes.
 TKorConversion ImportScene(const std::string& InPath, TPaletteQuantiser* Quantiser,
                            std::ostream& Notes);
-
-// The same for a file already in memory, of the format its usual extension names ("obj",
-// "gltf"); textures are looked for in the working directory. For tests and the fuzz target.
-TKorConversion ImportSceneFromMemory(std::span<const uint8_t> Bytes, const std::string& Format,
-                                     TPaletteQuantiser* Quantiser, std::ostream& Notes);
 
 // ImportScene, then writes OutPath and its bitmaps; nothing appears unless all of it is written.
 void ImportToKor(const std::string& InPath, const std::string& OutPath,
