@@ -124,6 +124,10 @@ TEST(KorConvertRoundTrip, BinaryGltfKeepsTheSameModelWithItsPicturesInside) {
   TTempDirectory dir("korconvert_glb");
   Convert(AssetsDir + "/wisp2.kor", dir.File("wisp.glb"));
   EXPECT_FALSE(std::filesystem::exists(dir.File("wisp_body.png")));
+  // The same file gives the same bytes.
+  TTempDirectory again("korconvert_glb_again");
+  Convert(AssetsDir + "/wisp2.kor", again.File("wisp.glb"));
+  EXPECT_EQ(ReadBytes(dir.File("wisp.glb")), ReadBytes(again.File("wisp.glb")));
   Convert(dir.File("wisp.glb"), dir.File("back.kor"));
   const TLoadedModel original(AssetsDir + "/wisp2.kor");
   const TLoadedModel back(dir.File("back.kor"));

@@ -279,20 +279,27 @@ std::string ExportFormat(const std::string& outPath) {
 
 // Each distinct texture the model names, decoded, with the PNG name it gets beside the output.
 struct TExportTexture {
+  const TKorTexdata* Texture = nullptr;
   std::string PngName;
   TRgbaImage Picture;
 };
 
-std::map<const TKorTexdata*, TExportTexture> ReadTextures(const std::string& inPath,
-                                                          const TKorTextureRecorder& recorder,
-                                                          const TKorModelIndex& index) {
-  std::map<const TKorTexdata*, TExportTexture> textures;
+// In the order of the file's texture table, so the output does not depend on where records lie
+// in memory.
+std::vector<TExportTexture> ReadTextures(const std::string& inPath,
+                                         const TKorTextureRecorder& recorder,
+                                         const TKorModelIndex& index) {
+  std::vector<TExportTexture> textures;
+  std::set<const TKorTexdata*> seen;
   std::set<std::string> used;
-  for (size_t i = 0; i < index.Textures.size(); ++i) {
-    const TKorTexdata* texture = index.Textures[i];
-    if (textures.count(texture) != 0) continue;
+  for (const TKorTexdata* texture : index.Textures) {
+    if (!seen.insert(texture).second) continue;
     const auto call = std::find_if(recorder.Calls().begin(), recorder.Calls().end(),
                                    [&](const auto& c) { return c.Name == texture->Name; });
+    if (call == recorder.Calls().end()) {
+      throw EKorConvertError("texture \"" + texture->Name + "\" of \"" + inPath +
+                             "\" was not read");
+    }
     const std::string path = call->Path;
     if (!fs::is_regular_file(path)) {
       throw EKorConvertError("texture \"" + texture->Name + "\" of \"" + inPath +
@@ -302,7 +309,7 @@ std::map<const TKorTexdata*, TExportTexture> ReadTextures(const std::string& inP
     std::string png = stem + ".png";
     for (int n = 2; used.count(png) != 0; ++n) png = stem + "_" + std::to_string(n) + ".png";
     used.insert(png);
-    textures[texture] = {png, DecodeImageFile(path)};
+    textures.push_back({texture, png, DecodeImageFile(path)});
   }
   return textures;
 }
@@ -333,9 +340,9 @@ void ExportKor(const std::string& InPath, const std::string& OutPath) {
   const auto textures = ReadTextures(InPath, recorder, index);
   std::map<const TKorTexdata*, TTextureReference> references;
   std::vector<std::pair<std::string, std::vector<uint8_t>>> pngs;
-  for (const auto& [texture, file] : textures) {
+  for (const TExportTexture& file : textures) {
     const std::string path = embed ? "*" + std::to_string(pngs.size()) : file.PngName;
-    references[texture] = {file.PngName, path};
+    references[file.Texture] = {file.PngName, path};
     pngs.emplace_back(file.PngName, EncodePng(file.Picture));
   }
   const std::unique_ptr<aiScene> scene = TSceneBuilder(index, references).Build(*tree.Root);
