@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "model/KorWriter.h"
 #include "tests/support/LoadedModel.h"
 #include "tests/support/RunProgram.h"
 #include "tests/tools/TempDirectory.h"
@@ -204,6 +205,47 @@ TEST(KorConvertRoundTrip, ObjPlacesEveryVertexInWorldSpaceWithItsMaterials) {
   EXPECT_EQ(points, original.Objects[0]->PointCount);
   // The base sits at z 0 in its own space and is moved down by 0.5 by its Base matrix.
   EXPECT_FLOAT_EQ(lowest, -0.5f);
+}
+
+TEST(KorConvertRoundTrip, ObjectOfTwoTexturesGoesOutAsOneMeshPerTexture) {
+  TTempDirectory dir("korconvert_two_textures");
+  for (const char* name : {"wisp_body.bmp", "wisp_base.bmp"}) {
+    std::filesystem::copy_file(AssetsDir + "/" + name, dir.File(name));
+  }
+  // A quad of two clockwise triangles, one per texture, sharing an edge; vertex 4 is unused.
+  TKorFileRecord file;
+  file.TextureNames = {"wisp_body.bmp", "wisp_base.bmp"};
+  TKorObjectRecord object;
+  object.Tag = 0x01020304;  // not text: the node is named after the object's number
+  for (const auto& [x, y] :
+       std::vector<std::pair<float, float>>{{0, 0}, {1, 0}, {1, 1}, {0, 1}, {9, 9}}) {
+    TKorVertex v;
+    v.X = x;
+    v.Y = y;
+    v.NZ = 1;
+    v.Color = 0xFF808080u;
+    object.Vertices.push_back(v);
+  }
+  object.Faces = {{{0, 2, 1}, 6, 0}, {{0, 3, 2}, 6, 1}};
+  file.Objects = {object};
+  WriteBytes(dir.File("two.kor"), EncodeKorFile(file));
+  Convert(dir.File("two.kor"), dir.File("two.gltf"));
+  Convert(dir.File("two.gltf"), dir.File("back.kor"));
+  const TLoadedModel back(dir.File("back.kor"));
+  ASSERT_EQ(back.Objects.size(), 1u);
+  const TKorObject& out = *back.Objects[0];
+  EXPECT_EQ(out.Tag, 0x656a626f);  // "obje" (little-endian), from "object 0"
+  // Each mesh carries the vertices its faces name: the shared edge twice, the unused one not.
+  EXPECT_EQ(out.VertexCount, 6);
+  ASSERT_EQ(out.FaceCount, 2);
+  for (int32_t f = 0; f < 2; ++f) {
+    const TKorPolygon& p = out.Faces[f];
+    float xs = 0;
+    for (uint16_t i : p.Indices) xs += out.Vertices[i].X;
+    // The triangle with corners at x 0, 1, 1 is the first texture's; 0, 0, 1 the second's.
+    EXPECT_EQ(p.TexRef->Name, xs == 2 ? "wisp_body.bmp" : "wisp_base.bmp");
+    EXPECT_EQ(out.Vertices[p.Indices[0]].Color, 0xFF808080u);
+  }
 }
 
 TEST(KorConvertSample, GeneratorAndConverterRemakeTheCommittedFiles) {
