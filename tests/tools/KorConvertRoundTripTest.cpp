@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -246,6 +247,66 @@ TEST(KorConvertRoundTrip, ObjectOfTwoTexturesGoesOutAsOneMeshPerTexture) {
     EXPECT_EQ(p.TexRef->Name, xs == 2 ? "wisp_body.bmp" : "wisp_base.bmp");
     EXPECT_EQ(out.Vertices[p.Indices[0]].Color, 0xFF808080u);
   }
+}
+
+// The positions of an OBJ file's "v" lines.
+std::vector<std::array<float, 3>> ObjPositions(const std::string& path) {
+  const auto bytes = ReadBytes(path);
+  std::istringstream text(std::string(bytes.begin(), bytes.end()));
+  std::vector<std::array<float, 3>> out;
+  for (std::string line; std::getline(text, line);) {
+    std::istringstream words(line);
+    std::string kind;
+    std::array<float, 3> xyz{};
+    if (words >> kind && kind == "v" && words >> xyz[0] >> xyz[1] >> xyz[2]) out.push_back(xyz);
+  }
+  return out;
+}
+
+// Local turns and Base moves: the renderer applies Local first (Local x Base), and a child's
+// transform before its parent's. Export must place vertices the same way.
+TEST(KorConvertRoundTrip, ExportComposesLocalThenBaseThenTheParent) {
+  TTempDirectory dir("korconvert_matrices");
+  std::filesystem::copy_file(AssetsDir + "/wisp_body.bmp", dir.File("wisp_body.bmp"));
+  TKorFileRecord file;
+  file.TextureNames = {"wisp_body.bmp"};
+  TKorObjectRecord parent, child;
+  MakeMatrix(parent.Local, 0, 0, 0, 0, 0, 1.5707963f);  // a quarter turn, x toward y
+  MakeMatrix(parent.Base, 5, 0, 0, 0, 0, 0);
+  MakeMatrix(child.Local, 0, 0, 2, 0, 0, 0);
+  child.ParentIndex = 0;
+  std::memcpy(&parent.Tag, "PRNT", 4);
+  std::memcpy(&child.Tag, "CHLD", 4);
+  for (TKorObjectRecord* object : {&parent, &child}) {
+    for (float x : {1.0f, 0.0f, 0.0f}) {
+      TKorVertex v;
+      v.X = x;
+      v.Y = x == 0 && object->Vertices.size() == 2 ? 1.0f : 0.0f;
+      v.NZ = 1;
+      object->Vertices.push_back(v);
+    }
+    object->Faces = {{{0, 1, 2}, 6, 0}};
+  }
+  file.Objects = {parent, child};
+  WriteBytes(dir.File("m.kor"), EncodeKorFile(file));
+  Convert(dir.File("m.kor"), dir.File("m.obj"));
+  const auto positions = ObjPositions(dir.File("m.obj"));
+  const auto has = [&](float x, float y, float z) {
+    return std::any_of(positions.begin(), positions.end(), [&](const auto& p) {
+      return std::fabs(p[0] - x) < 1e-5f && std::fabs(p[1] - y) < 1e-5f &&
+             std::fabs(p[2] - z) < 1e-5f;
+    });
+  };
+  EXPECT_TRUE(has(5, 1, 0)) << "parent's (1, 0, 0): turned to (0, 1, 0), then moved";
+  EXPECT_TRUE(has(5, 0, 0)) << "parent's origin";
+  EXPECT_TRUE(has(5, 1, 2)) << "child's (1, 0, 0): moved up by its Local, then the parent's";
+  EXPECT_TRUE(has(4, 0, 2)) << "child's (0, 1, 0)";
+  // Through glTF the tree comes back with the composed matrices in Local.
+  Convert(dir.File("m.kor"), dir.File("m.gltf"));
+  Convert(dir.File("m.gltf"), dir.File("back.kor"));
+  const TLoadedModel original(dir.File("m.kor"));
+  const TLoadedModel back(dir.File("back.kor"));
+  ExpectSameModel(original, back);
 }
 
 TEST(KorConvertSample, GeneratorAndConverterRemakeTheCommittedFiles) {
