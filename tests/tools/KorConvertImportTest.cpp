@@ -231,6 +231,27 @@ TEST(KorConvertImport, PointsBecomePointsLinesAreLeftOutWithANote) {
   EXPECT_EQ(faces, 1);
 }
 
+TEST(KorConvertImport, TextureLargerThanTheDeviceTakesIsScaledDown) {
+  TTempDirectory dir("korconvert_large_texture");
+  std::vector<uint8_t> rgb(1500 * 700 * 3);
+  for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>((i / 3 % 1500) / 6);
+  WritePng(dir.File("wide.png"), 1500, 700, rgb);
+  WriteText(dir.File("m.mtl"), "newmtl m0\nmap_Kd wide.png\n");
+  WriteText(dir.File("t.obj"), Triangles(1, true));
+  const auto run = RunProgram(Korconvert, {dir.File("t.obj"), dir.File("t.kor")});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_NE(run.Err.find("(1500 x 700) scaled down to 1024 x 478"), std::string::npos) << run.Err;
+  int w = 0, h = 0, n = 0;
+  stbi_uc* back = stbi_load(dir.File("wide.bmp").c_str(), &w, &h, &n, 3);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(w, 1024);
+  EXPECT_EQ(h, 478);
+  // The ramp runs left to right across the whole picture still.
+  EXPECT_LT(back[0], 4);
+  EXPECT_GT(back[(1023) * 3], 240);
+  stbi_image_free(back);
+}
+
 TEST(KorConvertImport, LongTextureNamesAreShortenedWithinTheFormatsLimit) {
   TTempDirectory dir("korconvert_long_names");
   const std::string stem(250, 'n');

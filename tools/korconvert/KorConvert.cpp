@@ -22,9 +22,10 @@ the renderer draws (a polygon of more than 128 indices becomes several fans). No
 generated where missing (smooth across edges under 80 degrees). Vertex colours come from
 the mesh, else the material's diffuse colour, else white; a mesh without a texture gets a
 1 x 1 white texture. PNG and JPEG textures become 8-bit palettised BMP files beside OUT
-(more than 256 colours are quantised with libimagequant; transparency is dropped). Point
-meshes become the object's points; lines, bones, animations, cameras and lights are left
-out. Refused: more than 256 textures, 1,025 objects, 65,536 vertices.
+(more than 256 colours are quantised with libimagequant; transparency is dropped; a side
+over 1,024 pixels, the most the renderer's device takes, is scaled down). Point meshes
+become the object's points; lines, bones, animations, cameras and lights are left out.
+Refused: more than 256 textures, 1,025 objects, 65,536 vertices.
 
 Front faces run clockwise seen from outside in a .kor file (the demo's model, drawn with
 counter-clockwise faces culled) and counter-clockwise in the other formats: each face's

@@ -65,8 +65,9 @@ std::string SafeStem(const std::string& raw, size_t maxLength) {
 // Reads textures for materials and hands out texture-table entries, once per picture.
 class TTextureTable {
  public:
-  TTextureTable(const aiScene& scene, fs::path directory, TPaletteQuantiser* quantiser)
-      : scene(scene), directory(std::move(directory)), quantiser(quantiser) {}
+  TTextureTable(const aiScene& scene, fs::path directory, TPaletteQuantiser* quantiser,
+                std::ostream& notes)
+      : scene(scene), directory(std::move(directory)), quantiser(quantiser), notes(notes) {}
 
   int32_t IndexFor(unsigned materialIndex) {
     const aiMaterial& material = *scene.mMaterials[materialIndex];
@@ -79,7 +80,7 @@ class TTextureTable {
                              "; the renderer draws at most " + std::to_string(KorMaxTextures) +
                              " textures");
     }
-    const TRgbaImage image = source.empty() ? WhiteImage() : Load(material, source);
+    const TRgbaImage image = source.empty() ? WhiteImage() : Fit(Load(material, source), source);
     const std::string name = UniqueName(StemFor(source));
     const auto index = static_cast<int32_t>(names.size());
     names.push_back(name);
@@ -100,6 +101,16 @@ class TTextureTable {
       }
     }
     return {};
+  }
+
+  TRgbaImage Fit(const TRgbaImage& image, const std::string& source) const {
+    TRgbaImage fitted = FitWithin(image, KorMaxTextureSide);
+    if (fitted.Width != image.Width || fitted.Height != image.Height) {
+      notes << "note: texture \"" << source << "\" (" << image.Width << " x " << image.Height
+            << ") scaled down to " << fitted.Width << " x " << fitted.Height
+            << ", the largest the renderer's device takes\n";
+    }
+    return fitted;
   }
 
   // The bitmap's name before ".bmp": the picture file's own, for an embedded picture the name
@@ -157,6 +168,7 @@ class TTextureTable {
   const aiScene& scene;
   fs::path directory;
   TPaletteQuantiser* quantiser;
+  std::ostream& notes;
   std::map<std::string, int32_t> indexes;
   std::set<std::string> used;
 };
@@ -167,7 +179,7 @@ class TSceneConverter {
                   std::ostream& notes)
       : scene(scene),
         inPath(inPath),
-        textures(scene, fs::path(inPath).parent_path(), quantiser),
+        textures(scene, fs::path(inPath).parent_path(), quantiser, notes),
         notes(notes) {}
 
   TKorConversion Convert() {

@@ -25,6 +25,8 @@
 
 // What the renderer can draw in one frame; a bigger model is refused.
 constexpr int32_t KorMaxModelVertices = 65536;
+// The largest texture side the software device takes; bigger pictures are scaled down.
+constexpr int32_t KorMaxTextureSide = 1024;
 // Texture numbers pick one of 256 queues.
 constexpr int32_t KorMaxTextures = 256;
 // The polygon's flag the renderer draws.

@@ -1,9 +1,11 @@
 #include "tools/korconvert/TextureImage.h"
 
 #include <stb_image.h>
+#include <stb_image_resize.h>
 #include <stb_image_write.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <set>
 
@@ -59,6 +61,24 @@ std::vector<uint8_t> EncodePng(const TRgbaImage& Image) {
   if (stbi_write_png_to_func(AppendBytes, &out, Image.Width, Image.Height, 4, Image.Pixels.data(),
                              Image.Width * 4) == 0) {
     throw EKorConvertError("cannot encode a PNG picture");
+  }
+  return out;
+}
+
+TRgbaImage FitWithin(const TRgbaImage& Image, int32_t MaxSide) {
+  const int32_t longest = std::max(Image.Width, Image.Height);
+  if (longest <= MaxSide) return Image;
+  const auto scaled = [&](int32_t side) {
+    return std::max<int32_t>(1,
+                             static_cast<int32_t>(std::lround(double(side) * MaxSide / longest)));
+  };
+  TRgbaImage out;
+  out.Width = scaled(Image.Width);
+  out.Height = scaled(Image.Height);
+  out.Pixels.resize(static_cast<size_t>(out.Width) * out.Height * 4);
+  if (stbir_resize_uint8(Image.Pixels.data(), Image.Width, Image.Height, 0, out.Pixels.data(),
+                         out.Width, out.Height, 0, 4) == 0) {
+    throw EKorConvertError("cannot scale a texture down");
   }
   return out;
 }

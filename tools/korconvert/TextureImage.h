@@ -37,6 +37,10 @@ TRgbaImage DecodeImageBytes(std::span<const uint8_t> Bytes, const std::string& N
 
 std::vector<uint8_t> EncodePng(const TRgbaImage& Image);
 
+// The picture scaled down, keeping its proportions, so that neither side exceeds MaxSide; the
+// picture itself when it fits.
+TRgbaImage FitWithin(const TRgbaImage& Image, int32_t MaxSide);
+
 // A 1 x 1 opaque white picture: the texture of meshes that have none.
 TRgbaImage WhiteImage();
 
