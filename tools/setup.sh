@@ -12,8 +12,8 @@ build=${KOR_BUILD_DIR:-$root/build}
 case "$build" in /*) ;; *) build=$root/$build ;; esac
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
-          libsdl2-dev libimgui-dev libstb-dev libpng-dev zlib1g-dev libosmesa6-dev xvfb xauth xdotool
-          x11-utils imagemagick)
+          libsdl2-dev libimgui-dev libstb-dev libpng-dev zlib1g-dev libosmesa6-dev libassimp-dev
+          libimagequant-dev xvfb xauth xdotool x11-utils imagemagick)
 
 install_missing() {
   local missing=()
