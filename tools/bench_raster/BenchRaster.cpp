@@ -13,12 +13,12 @@
 
 namespace {
 
-using kor::raster::DepthBufferView;
-using kor::raster::DepthFormat;
-using kor::raster::Rasterizer;
-using kor::raster::RenderStateBlock;
-using kor::raster::TargetFormat;
-using kor::raster::TextureFormat;
+using platform::raster::DepthBufferView;
+using platform::raster::DepthFormat;
+using platform::raster::Rasterizer;
+using platform::raster::RenderStateBlock;
+using platform::raster::TargetFormat;
+using platform::raster::TextureFormat;
 
 constexpr int kWidth = 512;
 constexpr int kHeight = 386;

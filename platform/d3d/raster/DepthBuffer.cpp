@@ -1,12 +1,8 @@
 #include "platform/d3d/raster/DepthBuffer.h"
 
 #include <algorithm>
-#include <stdexcept>
-#include <string>
 
-#include "platform/d3d/raster/RasterConfig.h"
-
-namespace kor::raster {
+namespace platform::raster {
 
 int BytesPerPixel(DepthFormat format) {
   return format == DepthFormat::Depth16 ? 2 : 4;
@@ -22,22 +18,6 @@ std::uint32_t MaxDepthValue(DepthFormat format) {
       return 0xFFFFFFFFu;
   }
   return 0xFFFFu;
-}
-
-void ValidateDepthBuffer(const DepthBufferView& depth) {
-  const auto fail = [](const std::string& what) {
-    throw std::invalid_argument("Rasterizer depth buffer: " + what);
-  };
-  if (depth.bits == nullptr) fail("no memory");
-  if (depth.width < 1 || depth.height < 1 || depth.width > kMaxSurfaceSide ||
-      depth.height > kMaxSurfaceSide) {
-    fail("size " + std::to_string(depth.width) + " x " + std::to_string(depth.height) +
-         " is outside 1.." + std::to_string(kMaxSurfaceSide));
-  }
-  if (depth.pitch < depth.width * BytesPerPixel(depth.format)) {
-    fail("pitch " + std::to_string(depth.pitch) + " is shorter than a row of " +
-         std::to_string(depth.width) + " cells");
-  }
 }
 
 namespace {
@@ -77,4 +57,4 @@ void FillDepthRect(const DepthBufferView& depth, const PixelRect& rect, float z)
   }
 }
 
-}  // namespace kor::raster
+}  // namespace platform::raster

@@ -2,7 +2,9 @@
 
 #include <cmath>
 
-namespace kor::raster {
+#include "platform/d3d/raster/Comparison.h"
+
+namespace platform::raster {
 
 namespace {
 
@@ -122,27 +124,6 @@ void ApplyFog(const PixelContext& context, float f, Color* c) {
   c->b = context.fog_color[2] + (c->b - context.fog_color[2]) * f;
 }
 
-bool AlphaPasses(D3DCMPFUNC func, std::int32_t alpha, std::int32_t reference) {
-  switch (func) {
-    case D3DCMP_NEVER:
-      return false;
-    case D3DCMP_LESS:
-      return alpha < reference;
-    case D3DCMP_EQUAL:
-      return alpha == reference;
-    case D3DCMP_LESSEQUAL:
-      return alpha <= reference;
-    case D3DCMP_GREATER:
-      return alpha > reference;
-    case D3DCMP_NOTEQUAL:
-      return alpha != reference;
-    case D3DCMP_GREATEREQUAL:
-      return alpha >= reference;
-    default:
-      return true;
-  }
-}
-
 // One blend factor per channel (red, green, blue) on the 0..1 scale. The targets have no alpha
 // channel, so the destination alpha reads as 1.
 void BlendFactor(D3DBLEND blend, const float src[4], const float dest[3], float out[3]) {
@@ -239,7 +220,7 @@ void ShadePixel(const PixelContext& context, const float* a, float z, std::int32
     depth_value = ToDepthValue(z, FormatOf(kDepth));
     std::uint32_t stored = *depth_cell;
     if constexpr (kDepth == DepthKind::Bits24) stored &= 0xFFFFFFu;
-    if (!DepthTestPasses(context.depth_func, depth_value, stored)) return;
+    if (!ComparisonPasses(context.depth_func, depth_value, stored)) return;
   }
 
   Color c{a[kAttrRed], a[kAttrGreen], a[kAttrBlue], a[kAttrAlpha]};
@@ -271,7 +252,7 @@ void ShadePixel(const PixelContext& context, const float* a, float z, std::int32
   std::uint32_t rgb[3] = {ToByte(c.r), ToByte(c.g), ToByte(c.b)};
   const std::uint32_t alpha = ToByte(c.a);
   if (context.alpha_test &&
-      !AlphaPasses(context.alpha_func, static_cast<std::int32_t>(alpha), context.alpha_ref)) {
+      !ComparisonPasses(context.alpha_func, static_cast<std::int32_t>(alpha), context.alpha_ref)) {
     return;
   }
   if (context.alpha_blend) BlendWithTarget(context, ReadPixel<kTarget>(pixel), rgb, alpha);
@@ -393,4 +374,4 @@ SpanFunction SelectSpanFunction(const PixelContext& context, bool perspective) {
   return SelectForTarget<TargetFormat::Xrgb8888>(context, perspective);
 }
 
-}  // namespace kor::raster
+}  // namespace platform::raster

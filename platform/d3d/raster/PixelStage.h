@@ -17,7 +17,7 @@
 #include "platform/d3d/raster/Targets.h"
 #include "platform/d3d/raster/TriangleSetup.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 enum class FogSource {
   None,
@@ -60,4 +60,4 @@ using SpanFunction = void (*)(const PixelContext& context, const TriangleSetup& 
 
 SpanFunction SelectSpanFunction(const PixelContext& context, bool perspective);
 
-}  // namespace kor::raster
+}  // namespace platform::raster

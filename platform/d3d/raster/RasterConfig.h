@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace kor::raster {
+namespace platform::raster {
 
 // Vertex positions are snapped to 1/16 pixel before the edge functions are formed. Four bits
 // keep slivers stable and, with the coordinate bound below, every edge product fits in 64 bits.
@@ -32,4 +32,4 @@ inline constexpr float kMaxTexelCoordinate = 1.0e9f;
 // Ordered dither into 16-bit targets uses a kDitherSize x kDitherSize Bayer matrix.
 inline constexpr int kDitherSize = 4;
 
-}  // namespace kor::raster
+}  // namespace platform::raster

@@ -2,7 +2,7 @@
 // The vertex the clipper and triangle set-up work on: a screen position and the attributes that
 // are interpolated linearly in screen space across a triangle.
 
-namespace kor::raster {
+namespace platform::raster {
 
 enum Attribute : int {
   kAttrZ,    // screen z (D3D depth is already linear in screen space)
@@ -26,4 +26,4 @@ struct RasterVertex {
   float attr[kAttributeCount] = {};
 };
 
-}  // namespace kor::raster
+}  // namespace platform::raster

@@ -6,8 +6,9 @@
 #include "platform/d3d/raster/Clipper.h"
 #include "platform/d3d/raster/RasterConfig.h"
 #include "platform/d3d/raster/TriangleSetup.h"
+#include "platform/d3d/raster/Validation.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 // Everything a draw call fixes for all its triangles.
 struct Rasterizer::Batch {
@@ -247,4 +248,4 @@ void Rasterizer::RasterizeTriangle(const Batch& batch, const RasterVertex& v0,
   }
 }
 
-}  // namespace kor::raster
+}  // namespace platform::raster

@@ -19,7 +19,7 @@
 #include "platform/d3d/raster/Sampler.h"
 #include "platform/d3d/raster/Targets.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 enum class DrawResult {
   Ok,
@@ -93,4 +93,4 @@ class Rasterizer {
   RasterStats stats_;
 };
 
-}  // namespace kor::raster
+}  // namespace platform::raster

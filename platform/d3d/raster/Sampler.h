@@ -7,7 +7,7 @@
 
 #include "platform/d3d/D3DTypes.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 enum class TextureFormat {
   Palette8,  // 8-bit indices into a 256-entry palette of D3DCOLOR (its alpha is ignored)
@@ -30,9 +30,7 @@ struct TextureView {
 // Whether the format carries its own alpha; without it, MODULATE keeps the diffuse alpha.
 bool FormatHasAlpha(TextureFormat format);
 
-// Throws std::invalid_argument naming the fault (no memory, bad size, short pitch, a palettised
-// texture without a palette).
-void ValidateTexture(const TextureView& texture);
+int BytesPerTexel(TextureFormat format);
 
 class Sampler {
  public:
@@ -67,4 +65,4 @@ class Sampler {
   bool has_alpha_ = false;
 };
 
-}  // namespace kor::raster
+}  // namespace platform::raster

@@ -6,8 +6,9 @@
 
 #include "platform/d3d/D3DTypes.h"
 #include "platform/d3d/raster/RasterConfig.h"
+#include "platform/display/Rgb565.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 enum class TargetFormat {
   Rgb565,    // 16 bits: red 15-11, green 10-5, blue 4-0
@@ -35,25 +36,6 @@ struct PixelRect {
 PixelRect Intersect(const PixelRect& a, const PixelRect& b);
 
 int BytesPerPixel(TargetFormat format);
-
-// Throws std::invalid_argument naming the fault when the view cannot be drawn into safely:
-// no memory, a side outside 1..kMaxSurfaceSide, or a pitch shorter than a row.
-void ValidateTarget(const RenderTargetView& target);
-
-// 5-6-5 packing by truncation, and expansion by bit replication (0x1F -> 0xFF, 0x10 -> 0x84).
-constexpr std::uint16_t PackRgb565(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
-  return static_cast<std::uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
-}
-constexpr std::uint32_t Expand5(std::uint32_t v) {
-  return (v << 3) | (v >> 2);
-}
-constexpr std::uint32_t Expand6(std::uint32_t v) {
-  return (v << 2) | (v >> 4);
-}
-constexpr D3DCOLOR ExpandRgb565(std::uint16_t p) {
-  return 0xFF000000u | (Expand5((p >> 11) & 0x1Fu) << 16) | (Expand6((p >> 5) & 0x3Fu) << 8) |
-         Expand5(p & 0x1Fu);
-}
 
 // The colour a target pixel holds, as opaque ARGB (5-6-5 expanded by bit replication).
 D3DCOLOR ReadTargetPixel(const RenderTargetView& target, std::int32_t x, std::int32_t y);
@@ -83,4 +65,4 @@ inline std::uint16_t PackRgb565Dithered(std::uint32_t r, std::uint32_t g, std::u
   return PackRgb565(add(r, threshold >> 1), add(g, threshold >> 2), add(b, threshold >> 1));
 }
 
-}  // namespace kor::raster
+}  // namespace platform::raster

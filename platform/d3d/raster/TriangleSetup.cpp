@@ -6,7 +6,7 @@
 
 #include "platform/d3d/raster/RasterConfig.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 namespace {
 
@@ -145,4 +145,4 @@ bool CoveredSpan(const TriangleSetup& setup, std::int32_t y, std::int32_t* first
   return true;
 }
 
-}  // namespace kor::raster
+}  // namespace platform::raster

@@ -11,7 +11,7 @@
 #include "platform/d3d/raster/RasterVertex.h"
 #include "platform/d3d/raster/Targets.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 // E(x, y) = a * x + b * y + c for pixel coordinates x and y; the pixel is covered by this edge
 // when E >= bias. All terms are in sub-pixel units, in 64 bits.
@@ -46,4 +46,4 @@ bool SetupTriangle(const RasterVertex& v0, const RasterVertex& v1, const RasterV
 bool CoveredSpan(const TriangleSetup& setup, std::int32_t y, std::int32_t* first,
                  std::int32_t* last);
 
-}  // namespace kor::raster
+}  // namespace platform::raster
