@@ -8,18 +8,6 @@ int BytesPerPixel(DepthFormat format) {
   return format == DepthFormat::Depth16 ? 2 : 4;
 }
 
-std::uint32_t MaxDepthValue(DepthFormat format) {
-  switch (format) {
-    case DepthFormat::Depth16:
-      return 0xFFFFu;
-    case DepthFormat::Depth24:
-      return 0xFFFFFFu;
-    case DepthFormat::Depth32:
-      return 0xFFFFFFFFu;
-  }
-  return 0xFFFFu;
-}
-
 namespace {
 std::uint8_t* RowOf(const DepthBufferView& depth, std::int32_t y) {
   return static_cast<std::uint8_t*>(depth.bits) + static_cast<std::ptrdiff_t>(y) * depth.pitch;

@@ -25,7 +25,11 @@ struct DepthBufferView {
 };
 
 int BytesPerPixel(DepthFormat format);
-std::uint32_t MaxDepthValue(DepthFormat format);
+constexpr std::uint32_t MaxDepthValue(DepthFormat format) {
+  return format == DepthFormat::Depth16   ? 0xFFFFu
+         : format == DepthFormat::Depth24 ? 0xFFFFFFu
+                                          : 0xFFFFFFFFu;
+}
 
 // Screen z to the buffer's integer scale. NaN counts as far.
 inline std::uint32_t ToDepthValue(float z, DepthFormat format) {

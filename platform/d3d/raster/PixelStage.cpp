@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/d3d/raster/Comparison.h"
+#include "platform/d3d/raster/FastSpan.h"
 
 namespace platform::raster {
 
@@ -358,6 +359,16 @@ PixelContext MakePixelContext(const PipelineState& state, const RenderTargetView
   context.fog_color[1] = static_cast<float>(RGBA_GETGREEN(state.fog_color));
   context.fog_color[2] = static_cast<float>(RGBA_GETBLUE(state.fog_color));
   context.dither = state.dither;
+  if (state.dither) {
+    for (int y = 0; y < kDitherSize; ++y) {
+      for (int x = 0; x < kDitherSize; ++x) {
+        // A 5-bit step is 8 levels of 8 bits, a 6-bit step 4: the 0..15 threshold scaled.
+        const std::uint32_t threshold = kBayer4[y][x];
+        context.dither_offsets[y][x] =
+            (threshold >> 1) | ((threshold >> 2) << 8) | ((threshold >> 1) << 16);
+      }
+    }
+  }
   context.alpha_test = state.alpha_test;
   context.alpha_func = state.alpha_func;
   context.alpha_ref = static_cast<std::int32_t>(state.alpha_ref);
@@ -367,7 +378,14 @@ PixelContext MakePixelContext(const PipelineState& state, const RenderTargetView
   return context;
 }
 
-SpanFunction SelectSpanFunction(const PixelContext& context, bool perspective) {
+SpanFunction SelectSpanFunction(const PixelContext& context, bool perspective, bool allow_fast) {
+  if (allow_fast) {
+    if (const SpanFunction fast = SelectFastSpan(context, perspective)) return fast;
+  }
+  return SelectGeneralSpan(context, perspective);
+}
+
+SpanFunction SelectGeneralSpan(const PixelContext& context, bool perspective) {
   if (context.target.format == TargetFormat::Rgb565) {
     return SelectForTarget<TargetFormat::Rgb565>(context, perspective);
   }

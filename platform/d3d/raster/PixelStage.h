@@ -41,6 +41,9 @@ struct PixelContext {
   float fog_density = 1.0f;
   float fog_color[3] = {};  // red, green, blue, 0..255
   bool dither = false;
+  // The dither offsets of each pixel as bytes red | green << 8 | blue << 16, indexed
+  // [y % kDitherSize][x % kDitherSize]; all zero when dither is off.
+  std::uint32_t dither_offsets[kDitherSize][kDitherSize] = {};
   bool alpha_test = false;
   D3DCMPFUNC alpha_func = D3DCMP_ALWAYS;
   std::int32_t alpha_ref = 0;
@@ -58,6 +61,12 @@ PixelContext MakePixelContext(const PipelineState& state, const RenderTargetView
 using SpanFunction = void (*)(const PixelContext& context, const TriangleSetup& setup,
                               std::int32_t y, std::int32_t first, std::int32_t last);
 
-SpanFunction SelectSpanFunction(const PixelContext& context, bool perspective);
+// The span for the context: the specialised fast span where it covers the states (and
+// allow_fast is set), else the general one. Both give the same pixels.
+SpanFunction SelectSpanFunction(const PixelContext& context, bool perspective,
+                                bool allow_fast = kFastSpans);
+
+// The general span alone, which handles every state.
+SpanFunction SelectGeneralSpan(const PixelContext& context, bool perspective);
 
 }  // namespace platform::raster

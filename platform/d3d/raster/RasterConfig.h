@@ -29,6 +29,10 @@ inline constexpr int kMaxClippedVertices = 3 + 4;
 // positive numbers; texel positions beyond this bound are clamped rather than converted.
 inline constexpr float kMaxTexelCoordinate = 1.0e9f;
 
+// Draw calls whose states the specialised fast span covers use it (the general span stays the
+// fallback for every other state); off, every pixel goes through the general span.
+inline constexpr bool kFastSpans = true;
+
 // Ordered dither into 16-bit targets uses a kDitherSize x kDitherSize Bayer matrix.
 inline constexpr int kDitherSize = 4;
 

@@ -157,8 +157,8 @@ DrawResult Rasterizer::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, const D3DTLVE
   const bool depth_used = state.z_enable && depth_.has_value();
   batch.context = MakePixelContext(state, *target_, depth_used ? &*depth_ : nullptr,
                                    texture_ ? &sampler_ : nullptr);
-  batch.perspective_span = SelectSpanFunction(batch.context, true);
-  batch.affine_span = SelectSpanFunction(batch.context, false);
+  batch.perspective_span = SelectSpanFunction(batch.context, true, fast_spans_);
+  batch.affine_span = SelectSpanFunction(batch.context, false, fast_spans_);
   batch.scissor = Scissor(depth_used);
   if (batch.scissor.IsEmpty()) return DrawResult::Ok;
   batch.clip_rect =

@@ -70,6 +70,10 @@ class Rasterizer {
                                   std::uint32_t vertex_count, const std::uint16_t* indices,
                                   std::uint32_t index_count, std::uint32_t flags);
 
+  // Whether draw calls may use the specialised fast span (kFastSpans by default); off, every
+  // pixel goes through the general span. For tests and benchmarks that compare the two.
+  void SetFastSpans(bool enabled) { fast_spans_ = enabled; }
+
   const RasterStats& Stats() const { return stats_; }
   void ResetStats() { stats_ = {}; }
 
@@ -91,6 +95,7 @@ class Rasterizer {
   std::optional<PixelRect> viewport_;
   Sampler sampler_;
   RasterStats stats_;
+  bool fast_spans_ = kFastSpans;
 };
 
 }  // namespace platform::raster

@@ -1,6 +1,7 @@
 #include "platform/d3d/raster/Sampler.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "platform/d3d/raster/RasterConfig.h"
 #include "platform/d3d/raster/Targets.h"
@@ -48,6 +49,21 @@ void Sampler::Bind(const TextureView& texture, D3DTEXTUREADDRESS addressU,
   mask_u_ = PowerOfTwoMask(texture.width);
   mask_v_ = PowerOfTwoMask(texture.height);
   has_alpha_ = FormatHasAlpha(texture.format);
+  if (texture.format == TextureFormat::Palette8) ExpandPalette(texture.palette);
+}
+
+void Sampler::ExpandPalette(const D3DCOLOR* palette) {
+  if (expanded_valid_ && std::memcmp(expanded_from_, palette, sizeof(expanded_from_)) == 0) return;
+  std::memcpy(expanded_from_, palette, sizeof(expanded_from_));
+  constexpr float kInv255 = 1.0f / 255.0f;
+  for (int i = 0; i < 256; ++i) {
+    const D3DCOLOR c = palette[i];
+    expanded_[i][0] = static_cast<float>(RGBA_GETRED(c)) * kInv255;
+    expanded_[i][1] = static_cast<float>(RGBA_GETGREEN(c)) * kInv255;
+    expanded_[i][2] = static_cast<float>(RGBA_GETBLUE(c)) * kInv255;
+    expanded_[i][3] = 1.0f;
+  }
+  expanded_valid_ = true;
 }
 
 float Sampler::RepeatShift(float smallest, D3DTEXTUREADDRESS mode) {

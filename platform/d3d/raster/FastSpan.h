@@ -1,0 +1,18 @@
+#pragma once
+// The fast span: the program's common states (5-6-5 target with or without dither, any depth
+// format with LESSEQUAL, untextured or an 8-bit palettised power-of-two wrapped texture with
+// MODULATE and no perspective correction, specular on or off, linear table fog or none, no
+// alpha test or blend) specialised at compile time, so a pixel costs no switch and no call.
+//
+// It computes exactly what the general span computes, in the same order and precision (the
+// colour of one pixel in four float lanes at once), so its pixels are the general span's:
+// depth and coverage by construction, colours because every operation matches.
+
+#include "platform/d3d/raster/PixelStage.h"
+
+namespace platform::raster {
+
+// The specialised span for the context, or nullptr when its states are not ones it covers.
+SpanFunction SelectFastSpan(const PixelContext& context, bool perspective);
+
+}  // namespace platform::raster
