@@ -20,6 +20,10 @@ enum Attribute : int {
   kAttributeCount
 };
 
+// A set of attributes as bits (1 << attribute).
+using AttributeMask = unsigned;
+inline constexpr AttributeMask kAllAttributes = (1u << kAttributeCount) - 1;
+
 struct RasterVertex {
   float x = 0.0f;
   float y = 0.0f;

@@ -19,6 +19,7 @@ struct Rasterizer::Batch {
   ClipRect clip_rect;
   bool perspective = false;
   bool flat = false;
+  AttributeMask used = 0;  // the attributes the states read, perspective's 1/w aside
   D3DCULL cull = D3DCULL_NONE;
 };
 
@@ -55,6 +56,19 @@ bool IsCulled(D3DCULL mode, double area) {
   if (mode == D3DCULL_CCW) return area < 0.0;
   if (mode == D3DCULL_CW) return area > 0.0;
   return false;
+}
+
+// The attributes a draw call's states read: depth (for the depth test and table fog) and the
+// diffuse colour always, the rest only with the states that use them.
+AttributeMask UsedAttributes(const PixelContext& context) {
+  AttributeMask used = (1u << kAttrZ) | (1u << kAttrRed) | (1u << kAttrGreen) | (1u << kAttrBlue);
+  if (context.sampler != nullptr) used |= (1u << kAttrU) | (1u << kAttrV);
+  if (context.alpha_test || context.alpha_blend) used |= 1u << kAttrAlpha;
+  if (context.specular) {
+    used |= (1u << kAttrSpecularRed) | (1u << kAttrSpecularGreen) | (1u << kAttrSpecularBlue);
+  }
+  if (context.fog == FogSource::Vertex) used |= 1u << kAttrFog;
+  return used;
 }
 
 bool HasFinitePosition(const D3DTLVERTEX& v) {
@@ -166,6 +180,7 @@ DrawResult Rasterizer::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, const D3DTLVE
   batch.perspective = state.perspective && texture_.has_value();
   batch.flat = state.shade_mode == D3DSHADE_FLAT;
   batch.cull = state.cull_mode;
+  batch.used = UsedAttributes(batch.context);
 
   for (std::uint32_t i = 0; i < index_count; i += 3) {
     DrawTriangle(batch, vertices[indices[i]], vertices[indices[i + 1]], vertices[indices[i + 2]]);
@@ -239,12 +254,14 @@ void Rasterizer::RasterizeTriangle(const Batch& batch, const RasterVertex& v0,
                                    const RasterVertex& v1, const RasterVertex& v2,
                                    bool perspective) {
   TriangleSetup setup;
-  if (!SetupTriangle(v0, v1, v2, batch.scissor, &setup)) return;
+  const AttributeMask used = perspective ? batch.used | (1u << kAttrRhw) : batch.used;
+  if (!SetupTriangle(v0, v1, v2, batch.scissor, &setup, used)) return;
   const SpanFunction span = perspective ? batch.perspective_span : batch.affine_span;
-  for (std::int32_t y = setup.first_row; y <= setup.last_row; ++y) {
+  RowWalker rows(setup);
+  for (std::int32_t y = setup.first_row; y <= setup.last_row; ++y, rows.Next()) {
     std::int32_t first = 0;
     std::int32_t last = 0;
-    if (CoveredSpan(setup, y, &first, &last)) span(batch.context, setup, y, first, last);
+    if (rows.Span(&first, &last)) span(batch.context, setup, y, first, last);
   }
 }
 

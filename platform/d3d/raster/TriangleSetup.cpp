@@ -71,7 +71,8 @@ std::int32_t FloorToPixel(std::int64_t subpixels) {
 }
 
 // Attribute planes through the snapped vertices, so interpolation agrees with coverage.
-void MakePlanes(const RasterVertex* v[3], const SnappedPoint p[3], TriangleSetup* setup) {
+void MakePlanes(const RasterVertex* v[3], const SnappedPoint p[3], AttributeMask used,
+                TriangleSetup* setup) {
   const double scale = 1.0 / static_cast<double>(kSubpixelScale);
   const double x0 = p[0].x * scale, y0 = p[0].y * scale;
   const double x1 = p[1].x * scale - x0, y1 = p[1].y * scale - y0;
@@ -80,6 +81,7 @@ void MakePlanes(const RasterVertex* v[3], const SnappedPoint p[3], TriangleSetup
   setup->origin_x = static_cast<float>(x0);
   setup->origin_y = static_cast<float>(y0);
   for (int i = 0; i < kAttributeCount; ++i) {
+    if ((used & (1u << i)) == 0) continue;
     const double a0 = v[0]->attr[i];
     const double a1 = v[1]->attr[i] - a0;
     const double a2 = v[2]->attr[i] - a0;
@@ -92,7 +94,7 @@ void MakePlanes(const RasterVertex* v[3], const SnappedPoint p[3], TriangleSetup
 }  // namespace
 
 bool SetupTriangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2,
-                   const PixelRect& scissor, TriangleSetup* setup) {
+                   const PixelRect& scissor, TriangleSetup* setup, AttributeMask used) {
   for (const RasterVertex* v : {&v0, &v1, &v2}) {
     if (!IsUsableCoordinate(v->x) || !IsUsableCoordinate(v->y)) return false;
   }
@@ -120,7 +122,7 @@ bool SetupTriangle(const RasterVertex& v0, const RasterVertex& v1, const RasterV
   setup->edges[0] = MakeEdge(p[0], p[1]);
   setup->edges[1] = MakeEdge(p[1], p[2]);
   setup->edges[2] = MakeEdge(p[2], p[0]);
-  MakePlanes(v, p, setup);
+  MakePlanes(v, p, used, setup);
   return true;
 }
 
@@ -143,6 +145,56 @@ bool CoveredSpan(const TriangleSetup& setup, std::int32_t y, std::int32_t* first
   *first = static_cast<std::int32_t>(lo);
   *last = static_cast<std::int32_t>(hi);
   return true;
+}
+
+RowWalker::RowWalker(const TriangleSetup& setup)
+    : first_column_(setup.first_column), last_column_(setup.last_column) {
+  for (int i = 0; i < 3; ++i) {
+    const EdgeFunction& edge = setup.edges[i];
+    EdgeBound& bound = bounds_[i];
+    const std::int64_t n = edge.b * setup.first_row + edge.c - edge.bias;
+    if (edge.a == 0) {
+      bound.quotient = n;
+      bound.step_quotient = edge.b;
+      continue;
+    }
+    bound.sign = edge.a > 0 ? 1 : -1;
+    bound.divisor = edge.a > 0 ? edge.a : -edge.a;
+    bound.quotient = FloorDiv(n, bound.divisor);
+    bound.remainder = n - bound.quotient * bound.divisor;
+    bound.step_quotient = FloorDiv(edge.b, bound.divisor);
+    bound.step_remainder = edge.b - bound.step_quotient * bound.divisor;
+  }
+}
+
+bool RowWalker::Span(std::int32_t* first, std::int32_t* last) const {
+  std::int64_t lo = first_column_;
+  std::int64_t hi = last_column_;
+  for (const EdgeBound& bound : bounds_) {
+    if (bound.sign > 0) {
+      lo = std::max(lo, -bound.quotient);
+    } else if (bound.sign < 0) {
+      hi = std::min(hi, bound.quotient);
+    } else if (bound.quotient < 0) {
+      return false;
+    }
+  }
+  if (lo > hi) return false;
+  *first = static_cast<std::int32_t>(lo);
+  *last = static_cast<std::int32_t>(hi);
+  return true;
+}
+
+void RowWalker::Next() {
+  for (EdgeBound& bound : bounds_) {
+    bound.quotient += bound.step_quotient;
+    if (bound.sign == 0) continue;
+    bound.remainder += bound.step_remainder;
+    if (bound.remainder >= bound.divisor) {
+      bound.remainder -= bound.divisor;
+      ++bound.quotient;
+    }
+  }
 }
 
 }  // namespace platform::raster

@@ -39,11 +39,43 @@ struct TriangleSetup {
 // Prepares one triangle of either winding for the pixels inside the scissor. Returns false when
 // there is nothing to draw: no area after snapping, nothing in the scissor, or a coordinate that
 // is not finite or beyond kMaxSetupCoordinate (callers clip to the guard band long before).
+// Planes are formed only for the attributes in used; the others stay as setup held them.
 bool SetupTriangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2,
-                   const PixelRect& scissor, TriangleSetup* setup);
+                   const PixelRect& scissor, TriangleSetup* setup,
+                   AttributeMask used = kAllAttributes);
 
 // The covered columns [first, last] of one row; false when the row has none.
 bool CoveredSpan(const TriangleSetup& setup, std::int32_t y, std::int32_t* first,
                  std::int32_t* last);
+
+// Walks the rows of a triangle from first_row down, finding the same covered columns as
+// CoveredSpan but stepping each edge's bound from one row to the next (a quotient and a
+// remainder) instead of dividing on every row.
+class RowWalker {
+ public:
+  explicit RowWalker(const TriangleSetup& setup);
+
+  // The covered columns [first, last] of the current row; false when it has none.
+  bool Span(std::int32_t* first, std::int32_t* last) const;
+  // Moves to the next row down.
+  void Next();
+
+ private:
+  // Edge with a != 0: its bound is floor(n / d) (upper, a < 0) or -floor(n / d) (lower, a > 0)
+  // for n = k - bias, held as quotient and remainder; n grows by b a row. Edge with a == 0:
+  // the row is covered while n = k - bias >= 0, held in quotient.
+  struct EdgeBound {
+    std::int64_t quotient = 0;
+    std::int64_t remainder = 0;
+    std::int64_t divisor = 0;
+    std::int64_t step_quotient = 0;
+    std::int64_t step_remainder = 0;
+    int sign = 0;  // +1 lower bound, -1 upper bound, 0 horizontal edge
+  };
+
+  EdgeBound bounds_[3];
+  std::int32_t first_column_ = 0;
+  std::int32_t last_column_ = -1;
+};
 
 }  // namespace platform::raster
