@@ -27,20 +27,17 @@ void FillDepthRect(const DepthBufferView& depth, const PixelRect& rect, float z)
   const PixelRect area = Intersect(rect, {0, 0, depth.width, depth.height});
   if (area.IsEmpty()) return;
   const std::uint32_t value = ToDepthValue(z, depth.format);
-  for (std::int32_t y = area.top; y < area.bottom; ++y) {
-    std::uint8_t* row = RowOf(depth, y);
-    if (depth.format == DepthFormat::Depth16) {
-      auto* cells = reinterpret_cast<std::uint16_t*>(row);
-      std::fill(cells + area.left, cells + area.right, static_cast<std::uint16_t>(value));
-    } else if (depth.format == DepthFormat::Depth24) {
-      // The top byte of a 24-bit cell is not depth; it is kept, as drawing keeps it.
-      auto* cells = reinterpret_cast<std::uint32_t*>(row);
+  if (depth.format == DepthFormat::Depth16) {
+    FillCells(depth.bits, depth.pitch, area, static_cast<std::uint16_t>(value));
+  } else if (depth.format == DepthFormat::Depth32) {
+    FillCells(depth.bits, depth.pitch, area, value);
+  } else {
+    // The top byte of a 24-bit cell is not depth; it is kept, as drawing keeps it.
+    for (std::int32_t y = area.top; y < area.bottom; ++y) {
+      auto* cells = reinterpret_cast<std::uint32_t*>(RowOf(depth, y));
       for (std::int32_t x = area.left; x < area.right; ++x) {
         cells[x] = (cells[x] & 0xFF000000u) | value;
       }
-    } else {
-      auto* cells = reinterpret_cast<std::uint32_t*>(row);
-      std::fill(cells + area.left, cells + area.right, value);
     }
   }
 }

@@ -30,17 +30,11 @@ D3DCOLOR ReadTargetPixel(const RenderTargetView& target, std::int32_t x, std::in
 void FillTargetRect(const RenderTargetView& target, const PixelRect& rect, D3DCOLOR color) {
   const PixelRect area = Intersect(rect, {0, 0, target.width, target.height});
   if (area.IsEmpty()) return;
-  for (std::int32_t y = area.top; y < area.bottom; ++y) {
-    std::uint8_t* row = RowOf(target, y);
-    if (target.format == TargetFormat::Rgb565) {
-      const std::uint16_t packed =
-          PackRgb565(RGBA_GETRED(color), RGBA_GETGREEN(color), RGBA_GETBLUE(color));
-      auto* pixels = reinterpret_cast<std::uint16_t*>(row);
-      std::fill(pixels + area.left, pixels + area.right, packed);
-    } else {
-      auto* pixels = reinterpret_cast<std::uint32_t*>(row);
-      std::fill(pixels + area.left, pixels + area.right, 0xFF000000u | color);
-    }
+  if (target.format == TargetFormat::Rgb565) {
+    FillCells(target.bits, target.pitch, area,
+              PackRgb565(RGBA_GETRED(color), RGBA_GETGREEN(color), RGBA_GETBLUE(color)));
+  } else {
+    FillCells(target.bits, target.pitch, area, 0xFF000000u | color);
   }
 }
 

@@ -2,7 +2,11 @@
 // Render targets: plain memory given as pointer, pitch, size and pixel format. The rasteriser
 // never owns the memory; the DirectDraw surface (or a test) does.
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 #include "platform/d3d/D3DTypes.h"
 #include "platform/d3d/raster/RasterConfig.h"
@@ -36,6 +40,35 @@ struct PixelRect {
 PixelRect Intersect(const PixelRect& a, const PixelRect& b);
 
 int BytesPerPixel(TargetFormat format);
+
+// Writes value into every cell of the rectangle (already on the buffer) of a pitch-addressed
+// buffer. A value whose bytes are all equal (black, white, the far depth) is written with
+// memset; any other fills the first row and copies it to the rest.
+template <typename Cell>
+void FillCells(void* bits, std::int32_t pitch, const PixelRect& area, Cell value) {
+  static_assert(std::is_trivially_copyable_v<Cell>);
+  const std::size_t row_bytes = static_cast<std::size_t>(area.right - area.left) * sizeof(Cell);
+  const auto row_at = [&](std::int32_t y) {
+    return static_cast<std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pitch +
+           static_cast<std::ptrdiff_t>(area.left) * static_cast<std::ptrdiff_t>(sizeof(Cell));
+  };
+  unsigned char bytes[sizeof(Cell)];
+  std::memcpy(bytes, &value, sizeof(Cell));
+  const bool uniform =
+      std::all_of(bytes, bytes + sizeof(Cell), [&](unsigned char b) { return b == bytes[0]; });
+  std::uint8_t* first = row_at(area.top);
+  if (!uniform) {
+    Cell* cells = reinterpret_cast<Cell*>(first);
+    std::fill(cells, cells + (area.right - area.left), value);
+  }
+  for (std::int32_t y = uniform ? area.top : area.top + 1; y < area.bottom; ++y) {
+    if (uniform) {
+      std::memset(row_at(y), bytes[0], row_bytes);
+    } else {
+      std::memcpy(row_at(y), first, row_bytes);
+    }
+  }
+}
 
 // The colour a target pixel holds, as opaque ARGB (5-6-5 expanded by bit replication).
 D3DCOLOR ReadTargetPixel(const RenderTargetView& target, std::int32_t x, std::int32_t y);
