@@ -19,9 +19,16 @@ bool IsUsableCoordinate(float value) {
   return std::isfinite(value) && std::fabs(value) <= kMaxSetupCoordinate;
 }
 
+// Rounds half away from zero, as llround does, without the library call: a usable coordinate
+// times the sub-pixel scale has at most 24 significant bits below 2^25, so adding one half in
+// double is exact and truncation finishes the rounding.
+std::int64_t RoundToSubpixel(float coordinate) {
+  const double scaled = static_cast<double>(coordinate) * kSubpixelScale;
+  return static_cast<std::int64_t>(scaled < 0.0 ? scaled - 0.5 : scaled + 0.5);
+}
+
 SnappedPoint Snap(const RasterVertex& v) {
-  return {std::llround(static_cast<double>(v.x) * kSubpixelScale),
-          std::llround(static_cast<double>(v.y) * kSubpixelScale)};
+  return {RoundToSubpixel(v.x), RoundToSubpixel(v.y)};
 }
 
 // Twice the signed area of the snapped triangle. With y pointing down the screen, a positive
@@ -164,36 +171,6 @@ RowWalker::RowWalker(const TriangleSetup& setup)
     bound.remainder = n - bound.quotient * bound.divisor;
     bound.step_quotient = FloorDiv(edge.b, bound.divisor);
     bound.step_remainder = edge.b - bound.step_quotient * bound.divisor;
-  }
-}
-
-bool RowWalker::Span(std::int32_t* first, std::int32_t* last) const {
-  std::int64_t lo = first_column_;
-  std::int64_t hi = last_column_;
-  for (const EdgeBound& bound : bounds_) {
-    if (bound.sign > 0) {
-      lo = std::max(lo, -bound.quotient);
-    } else if (bound.sign < 0) {
-      hi = std::min(hi, bound.quotient);
-    } else if (bound.quotient < 0) {
-      return false;
-    }
-  }
-  if (lo > hi) return false;
-  *first = static_cast<std::int32_t>(lo);
-  *last = static_cast<std::int32_t>(hi);
-  return true;
-}
-
-void RowWalker::Next() {
-  for (EdgeBound& bound : bounds_) {
-    bound.quotient += bound.step_quotient;
-    if (bound.sign == 0) continue;
-    bound.remainder += bound.step_remainder;
-    if (bound.remainder >= bound.divisor) {
-      bound.remainder -= bound.divisor;
-      ++bound.quotient;
-    }
   }
 }
 

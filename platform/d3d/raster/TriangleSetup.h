@@ -6,6 +6,7 @@
 // inside the triangle. Points exactly on an edge follow the top-left rule, so two triangles
 // sharing an edge cover each pixel along it exactly once.
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/d3d/raster/RasterVertex.h"
@@ -56,9 +57,35 @@ class RowWalker {
   explicit RowWalker(const TriangleSetup& setup);
 
   // The covered columns [first, last] of the current row; false when it has none.
-  bool Span(std::int32_t* first, std::int32_t* last) const;
-  // Moves to the next row down.
-  void Next();
+  bool Span(std::int32_t* first, std::int32_t* last) const {
+    std::int64_t lo = first_column_;
+    std::int64_t hi = last_column_;
+    for (const EdgeBound& bound : bounds_) {
+      if (bound.sign > 0) {
+        lo = std::max(lo, -bound.quotient);
+      } else if (bound.sign < 0) {
+        hi = std::min(hi, bound.quotient);
+      } else if (bound.quotient < 0) {
+        return false;
+      }
+    }
+    if (lo > hi) return false;
+    *first = static_cast<std::int32_t>(lo);
+    *last = static_cast<std::int32_t>(hi);
+    return true;
+  }
+
+  // Moves to the next row down. (A horizontal edge's remainder and divisor stay 0 and its
+  // quotient simply grows by b.)
+  void Next() {
+    for (EdgeBound& bound : bounds_) {
+      bound.quotient += bound.step_quotient;
+      bound.remainder += bound.step_remainder;
+      const bool carry = bound.sign != 0 && bound.remainder >= bound.divisor;
+      bound.remainder -= carry ? bound.divisor : 0;
+      bound.quotient += carry ? 1 : 0;
+    }
+  }
 
  private:
   // Edge with a != 0: its bound is floor(n / d) (upper, a < 0) or -floor(n / d) (lower, a > 0)
