@@ -1,5 +1,7 @@
 #include "platform/d3d/raster/TriangleSetup.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -69,6 +71,23 @@ std::int64_t CeilDiv(std::int64_t n, std::int64_t d) {  // d > 0
   return (n % d != 0 && n > 0) ? q + 1 : q;
 }
 
+// floor(n / d) and n - floor(n / d) * d for d > 0 and |n| < 2^52, without a 64-bit integer
+// division: the double quotient is within one of the true one, and the remainder corrects it.
+void FloorDivide(std::int64_t n, std::int64_t d, std::int64_t* quotient, std::int64_t* remainder) {
+  std::int64_t q = static_cast<std::int64_t>(static_cast<double>(n) / static_cast<double>(d));
+  std::int64_t r = n - q * d;
+  while (r < 0) {
+    --q;
+    r += d;
+  }
+  while (r >= d) {
+    ++q;
+    r -= d;
+  }
+  *quotient = q;
+  *remainder = r;
+}
+
 std::int32_t CeilToPixel(std::int64_t subpixels) {
   return static_cast<std::int32_t>(CeilDiv(subpixels, kSubpixelScale));
 }
@@ -87,14 +106,27 @@ void MakePlanes(const RasterVertex* v[3], const SnappedPoint p[3], AttributeMask
   const double inverse_area = 1.0 / (x1 * y2 - x2 * y1);
   setup->origin_x = static_cast<float>(x0);
   setup->origin_y = static_cast<float>(y0);
-  for (int i = 0; i < kAttributeCount; ++i) {
-    if ((used & (1u << i)) == 0) continue;
-    const double a0 = v[0]->attr[i];
-    const double a1 = v[1]->attr[i] - a0;
-    const double a2 = v[2]->attr[i] - a0;
+  // Two attributes at a time, each lane computed as a single attribute would be:
+  //   ddx = (a1 * y2 - a2 * y1) / area, ddy = (a2 * x1 - a1 * x2) / area, in double.
+  static_assert(kAttributeCount % 2 == 0);
+  const __m128d x1x1 = _mm_set1_pd(x1), y1y1 = _mm_set1_pd(y1);
+  const __m128d x2x2 = _mm_set1_pd(x2), y2y2 = _mm_set1_pd(y2);
+  const __m128d inverse = _mm_set1_pd(inverse_area);
+  const auto pair_of = [](const RasterVertex* vertex, int i) {
+    return _mm_cvtps_pd(
+        _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&vertex->attr[i]))));
+  };
+  for (int i = 0; i < kAttributeCount; i += 2) {
+    if ((used & (3u << i)) == 0) continue;
+    const __m128d a0 = pair_of(v[0], i);
+    const __m128d a1 = _mm_sub_pd(pair_of(v[1], i), a0);
+    const __m128d a2 = _mm_sub_pd(pair_of(v[2], i), a0);
+    const __m128d ddx = _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(a1, y2y2), _mm_mul_pd(a2, y1y1)), inverse);
+    const __m128d ddy = _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(a2, x1x1), _mm_mul_pd(a1, x2x2)), inverse);
     setup->origin[i] = v[0]->attr[i];
-    setup->ddx[i] = static_cast<float>((a1 * y2 - a2 * y1) * inverse_area);
-    setup->ddy[i] = static_cast<float>((a2 * x1 - a1 * x2) * inverse_area);
+    setup->origin[i + 1] = v[0]->attr[i + 1];
+    _mm_storel_pi(reinterpret_cast<__m64*>(&setup->ddx[i]), _mm_cvtpd_ps(ddx));
+    _mm_storel_pi(reinterpret_cast<__m64*>(&setup->ddy[i]), _mm_cvtpd_ps(ddy));
   }
 }
 
@@ -167,10 +199,8 @@ RowWalker::RowWalker(const TriangleSetup& setup)
     }
     bound.sign = edge.a > 0 ? 1 : -1;
     bound.divisor = edge.a > 0 ? edge.a : -edge.a;
-    bound.quotient = FloorDiv(n, bound.divisor);
-    bound.remainder = n - bound.quotient * bound.divisor;
-    bound.step_quotient = FloorDiv(edge.b, bound.divisor);
-    bound.step_remainder = edge.b - bound.step_quotient * bound.divisor;
+    FloorDivide(n, bound.divisor, &bound.quotient, &bound.remainder);
+    FloorDivide(edge.b, bound.divisor, &bound.step_quotient, &bound.step_remainder);
   }
 }
 
