@@ -182,14 +182,37 @@ DrawResult Rasterizer::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, const D3DTLVE
   batch.cull = state.cull_mode;
   batch.used = UsedAttributes(batch.context);
 
-  for (std::uint32_t i = 0; i < index_count; i += 3) {
-    DrawTriangle(batch, vertices[indices[i]], vertices[indices[i + 1]], vertices[indices[i + 2]]);
+  if (++draw_number_ > 0xFFFFu) {  // tags of 65,536 calls ago would match again: forget them
+    for (CachedVertex& cached : vertex_cache_) cached.tag = 0;
+    draw_number_ = 1;
   }
+  for (std::uint32_t i = 0; i < index_count; i += 3) DrawTriangle(batch, vertices, indices + i);
   return DrawResult::Ok;
 }
 
-void Rasterizer::DrawTriangle(const Batch& batch, const D3DTLVERTEX& v0, const D3DTLVERTEX& v1,
-                              const D3DTLVERTEX& v2) {
+const RasterVertex& Rasterizer::Converted(const D3DTLVERTEX* vertices, std::uint16_t index) {
+  CachedVertex& cached = vertex_cache_[index % kVertexCacheSize];
+  const std::uint32_t tag = (draw_number_ << 16) | index;
+  if (cached.tag != tag) {
+    const D3DTLVERTEX& v = vertices[index];
+    RasterVertex& r = cached.vertex;
+    r.x = v.sx;
+    r.y = v.sy;
+    r.attr[kAttrZ] = v.sz;
+    r.attr[kAttrRhw] = v.rhw;
+    r.attr[kAttrU] = v.tu;
+    r.attr[kAttrV] = v.tv;
+    SetColorAttributes(v.color, v.specular, &r);
+    cached.tag = tag;
+  }
+  return cached.vertex;
+}
+
+void Rasterizer::DrawTriangle(const Batch& batch, const D3DTLVERTEX* vertices,
+                              const std::uint16_t* index) {
+  const D3DTLVERTEX& v0 = vertices[index[0]];
+  const D3DTLVERTEX& v1 = vertices[index[1]];
+  const D3DTLVERTEX& v2 = vertices[index[2]];
   ++stats_.triangles;
   if (!HasFinitePosition(v0) || !HasFinitePosition(v1) || !HasFinitePosition(v2)) {
     ++stats_.rejected;
@@ -201,13 +224,12 @@ void Rasterizer::DrawTriangle(const Batch& batch, const D3DTLVERTEX& v0, const D
     return;
   }
 
-  const D3DTLVERTEX* source[3] = {&v0, &v1, &v2};
   // A vertex behind the eye or without a usable 1/w cannot be divided by; such a triangle is
   // drawn with affine texture coordinates instead.
   const bool perspective = batch.perspective && UsableForPerspective(v0) &&
                            UsableForPerspective(v1) && UsableForPerspective(v2);
   RasterVertex triangle[3];
-  PrepareTriangle(batch, source, perspective, triangle);
+  PrepareTriangle(batch, vertices, index, perspective, triangle);
 
   switch (Classify(triangle, batch.clip_rect)) {
     case ClipRelation::Outside:
@@ -227,26 +249,25 @@ void Rasterizer::DrawTriangle(const Batch& batch, const D3DTLVERTEX& v0, const D
   }
 }
 
-void Rasterizer::PrepareTriangle(const Batch& batch, const D3DTLVERTEX* (&source)[3],
-                                 bool perspective, RasterVertex (&out)[3]) const {
+void Rasterizer::PrepareTriangle(const Batch& batch, const D3DTLVERTEX* vertices,
+                                 const std::uint16_t* index, bool perspective,
+                                 RasterVertex (&out)[3]) {
   const PipelineState& state = states_.Pipeline();
+  const D3DTLVERTEX* source[3] = {&vertices[index[0]], &vertices[index[1]], &vertices[index[2]]};
   const float shift_u = Sampler::RepeatShift(
       std::min({source[0]->tu, source[1]->tu, source[2]->tu}), state.address_u);
   const float shift_v = Sampler::RepeatShift(
       std::min({source[0]->tv, source[1]->tv, source[2]->tv}), state.address_v);
   for (int i = 0; i < 3; ++i) {
-    const D3DTLVERTEX& v = *source[i];
     RasterVertex& r = out[i];
-    r.x = v.sx;
-    r.y = v.sy;
-    r.attr[kAttrZ] = v.sz;
-    r.attr[kAttrRhw] = v.rhw;
-    const float w_factor = perspective ? v.rhw : 1.0f;
-    r.attr[kAttrU] = (v.tu - shift_u) * w_factor;
-    r.attr[kAttrV] = (v.tv - shift_v) * w_factor;
+    r = Converted(vertices, index[i]);
+    const float w_factor = perspective ? r.attr[kAttrRhw] : 1.0f;
+    r.attr[kAttrU] = (r.attr[kAttrU] - shift_u) * w_factor;
+    r.attr[kAttrV] = (r.attr[kAttrV] - shift_v) * w_factor;
     // Flat shading takes both colours (and the vertex fog) of the first vertex.
-    const D3DTLVERTEX& shade = batch.flat ? *source[0] : v;
-    SetColorAttributes(shade.color, shade.specular, &r);
+    if (batch.flat && i > 0) {
+      std::copy(out[0].attr + kAttrRed, out[0].attr + kAttrFog + 1, r.attr + kAttrRed);
+    }
   }
 }
 

@@ -81,10 +81,10 @@ class Rasterizer {
   struct Batch;
 
   PixelRect Scissor(bool with_depth) const;
-  void DrawTriangle(const Batch& batch, const D3DTLVERTEX& v0, const D3DTLVERTEX& v1,
-                    const D3DTLVERTEX& v2);
-  void PrepareTriangle(const Batch& batch, const D3DTLVERTEX* (&source)[3], bool perspective,
-                       RasterVertex (&out)[3]) const;
+  void DrawTriangle(const Batch& batch, const D3DTLVERTEX* vertices, const std::uint16_t* index);
+  const RasterVertex& Converted(const D3DTLVERTEX* vertices, std::uint16_t index);
+  void PrepareTriangle(const Batch& batch, const D3DTLVERTEX* vertices, const std::uint16_t* index,
+                       bool perspective, RasterVertex (&out)[3]);
   void RasterizeTriangle(const Batch& batch, const RasterVertex& v0, const RasterVertex& v1,
                          const RasterVertex& v2, bool perspective);
 
@@ -96,6 +96,18 @@ class Rasterizer {
   Sampler sampler_;
   RasterStats stats_;
   bool fast_spans_ = kFastSpans;
+
+  // Vertices already converted in this draw call (position, depth, 1/w and colours; texture
+  // coordinates stay raw, as their shift depends on the triangle). Meshes share each vertex
+  // among neighbouring triangles, so a small direct-mapped cache by index finds most again.
+  // A tag is the draw call's number in the top 16 bits and the index in the low 16; 0 is empty.
+  struct CachedVertex {
+    std::uint32_t tag = 0;
+    RasterVertex vertex;
+  };
+  static constexpr std::uint32_t kVertexCacheSize = 256;
+  CachedVertex vertex_cache_[kVertexCacheSize];
+  std::uint32_t draw_number_ = 0;  // 1..0xFFFF
 };
 
 }  // namespace platform::raster

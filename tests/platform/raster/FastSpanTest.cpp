@@ -337,3 +337,66 @@ TEST(ClearTest, UniformAndMixedValuesFillExactlyTheRectangle) {
 
 }  // namespace
 }  // namespace platform::raster::testing
+
+namespace platform::raster::testing {
+namespace {
+
+// Vertices shared among triangles and converted once per draw call draw exactly as unshared
+// copies would, whatever order the triangles take and whichever vertices a later call brings
+// under the same indices.
+TEST(VertexReuseTest, SharedVerticesDrawAsTheirCopies) {
+  constexpr int kColumns = 31;  // more vertices than the conversion cache holds
+  constexpr int kRows = 21;
+  Surface16 shared_target(kWidth, kHeight);
+  Surface16 copied_target(kWidth, kHeight);
+  Rasterizer shared;
+  Rasterizer copied;
+  shared.SetRenderTarget(TargetOf(shared_target));
+  copied.SetRenderTarget(TargetOf(copied_target));
+  for (Rasterizer* raster : {&shared, &copied}) {
+    raster->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+    raster->SetRenderState(D3DRENDERSTATE_DITHERENABLE, 1);
+  }
+  Random random{5u};
+  std::vector<std::uint16_t> indices;
+  for (int j = 0; j + 1 < kRows; ++j) {
+    for (int i = 0; i + 1 < kColumns; ++i) {
+      const auto at = [&](int di, int dj) {
+        return static_cast<std::uint16_t>((j + dj) * kColumns + i + di);
+      };
+      for (const std::uint16_t index :
+           {at(0, 0), at(1, 0), at(1, 1), at(0, 0), at(1, 1), at(0, 1)}) {
+        indices.push_back(index);
+      }
+    }
+  }
+  // Triangles in a scrambled order, so indices far apart share cache slots in turn.
+  for (std::size_t t = indices.size() / 3; t > 1; --t) {
+    const std::size_t other = random.Bits() % t;
+    for (int k = 0; k < 3; ++k) std::swap(indices[(t - 1) * 3 + k], indices[other * 3 + k]);
+  }
+  for (int call = 0; call < 3; ++call) {
+    std::vector<D3DTLVERTEX> vertices;
+    for (int j = 0; j < kRows; ++j) {
+      for (int i = 0; i < kColumns; ++i) {
+        vertices.push_back(Vertex(i * 2.1f, j * 2.3f, random.Bits(), random.Uniform(0.0f, 1.0f)));
+      }
+    }
+    std::vector<D3DTLVERTEX> copies;
+    for (const std::uint16_t index : indices) copies.push_back(vertices[index]);
+    ASSERT_EQ(shared.DrawIndexedPrimitive(
+                  D3DPT_TRIANGLELIST, vertices.data(), static_cast<std::uint32_t>(vertices.size()),
+                  indices.data(), static_cast<std::uint32_t>(indices.size()), 0),
+              DrawResult::Ok);
+    ASSERT_EQ(DrawList(copied, copies), DrawResult::Ok);
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        ASSERT_EQ(shared_target.At(x, y), copied_target.At(x, y))
+            << "call " << call << " at " << x << ", " << y;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace platform::raster::testing
