@@ -4,9 +4,10 @@
 // MODULATE and no perspective correction, specular on or off, linear table fog or none, no
 // alpha test or blend) specialised at compile time, so a pixel costs no switch and no call.
 //
-// It computes exactly what the general span computes, in the same order and precision (the
-// colour of one pixel in four float lanes at once), so its pixels are the general span's:
-// depth and coverage by construction, colours because every operation matches.
+// It computes exactly what the general span computes, in the same order and precision, so its
+// pixels are the general span's: depth and coverage by construction, colours because every
+// operation matches. Whole groups of four pixels are shaded one pixel per SSE2 lane (the
+// accumulated attributes transposed into lanes), the rest one pixel at a time.
 
 #include "platform/d3d/raster/PixelStage.h"
 
