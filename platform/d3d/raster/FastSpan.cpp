@@ -190,22 +190,14 @@ struct QuadConstants {
   __m128i dither_b;
 };
 
-QuadConstants MakeQuadConstants(const SpanWalk& s, const std::uint32_t* dither,
+QuadConstants MakeQuadConstants(const PixelContext& context, const SpanWalk& s, std::int32_t y,
                                 std::int32_t first) {
   QuadConstants q;
   q.z0 = _mm_set1_ps(s.z_start);
   q.dz = _mm_set1_ps(s.z_step);
-  std::int16_t red[4], green[4], blue[4];
-  for (int k = 0; k < 4; ++k) {
-    const std::uint32_t offsets = dither[(first + k) & (kDitherSize - 1)];
-    red[k] = static_cast<std::int16_t>(offsets & 0xFFu);
-    green[k] = static_cast<std::int16_t>((offsets >> 8) & 0xFFu);
-    blue[k] = static_cast<std::int16_t>((offsets >> 16) & 0xFFu);
-  }
-  q.dither_rg =
-      _mm_setr_epi16(red[0], red[1], red[2], red[3], green[0], green[1], green[2], green[3]);
-  q.dither_b =
-      _mm_setr_epi16(blue[0], blue[1], blue[2], blue[3], blue[0], blue[1], blue[2], blue[3]);
+  const auto& dither = context.dither_quads[y & (kDitherSize - 1)][first & (kDitherSize - 1)];
+  q.dither_rg = _mm_load_si128(reinterpret_cast<const __m128i*>(dither[0]));
+  q.dither_b = _mm_load_si128(reinterpret_cast<const __m128i*>(dither[1]));
   return q;
 }
 
@@ -213,9 +205,9 @@ QuadConstants MakeQuadConstants(const SpanWalk& s, const std::uint32_t* dither,
 // how many pixels it shaded (a multiple of four, at most count).
 template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
 std::int32_t ShadeQuads(const PixelContext& context, SpanWalk& s, const TextureWalk& texture,
-                        const std::uint32_t* dither, std::int32_t first, std::int32_t count,
+                        std::int32_t y, std::int32_t first, std::int32_t count,
                         std::uint16_t* pixel, typename DepthCell<kFormat>::Type* cell) {
-  const QuadConstants q = MakeQuadConstants(s, dither, first);
+  const QuadConstants q = MakeQuadConstants(context, s, y, first);
   const __m128 zero = _mm_setzero_ps();
   const __m128 one = _mm_set1_ps(1.0f);
   const __m128 max_channel = _mm_set1_ps(255.0f);
@@ -416,7 +408,7 @@ void FastSpan(const PixelContext& context, const TriangleSetup& setup, std::int3
   const std::int32_t count = last - first + 1;
   std::int32_t i = 0;
   if (count >= 4) {
-    i = ShadeQuads<kDepth, kFormat, kTextured, kSpecular, kFog>(context, s, texture, dither, first,
+    i = ShadeQuads<kDepth, kFormat, kTextured, kSpecular, kFog>(context, s, texture, y, first,
                                                                 count, pixel, cell);
   }
   for (; i < count; ++i, s.Step()) {

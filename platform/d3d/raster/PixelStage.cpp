@@ -368,6 +368,17 @@ PixelContext MakePixelContext(const PipelineState& state, const RenderTargetView
             (threshold >> 1) | ((threshold >> 2) << 8) | ((threshold >> 1) << 16);
       }
     }
+    for (int y = 0; y < kDitherSize; ++y) {
+      for (int phase = 0; phase < kDitherSize; ++phase) {
+        for (int k = 0; k < 4; ++k) {
+          const std::uint32_t threshold = kBayer4[y][(phase + k) % kDitherSize];
+          auto& quad = context.dither_quads[y][phase];
+          quad[0][k] = static_cast<std::int16_t>(threshold >> 1);
+          quad[0][4 + k] = static_cast<std::int16_t>(threshold >> 2);
+          quad[1][k] = quad[1][4 + k] = static_cast<std::int16_t>(threshold >> 1);
+        }
+      }
+    }
   }
   context.alpha_test = state.alpha_test;
   context.alpha_func = state.alpha_func;

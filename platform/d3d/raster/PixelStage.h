@@ -44,6 +44,9 @@ struct PixelContext {
   // The dither offsets of each pixel as bytes red | green << 8 | blue << 16, indexed
   // [y % kDitherSize][x % kDitherSize]; all zero when dither is off.
   std::uint32_t dither_offsets[kDitherSize][kDitherSize] = {};
+  // The same offsets for four pixels in a row starting at column phase c of row phase r, as
+  // 16-bit lanes: [r][c][0] holds red for the four then green, [r][c][1] blue twice.
+  alignas(16) std::int16_t dither_quads[kDitherSize][kDitherSize][2][8] = {};
   bool alpha_test = false;
   D3DCMPFUNC alpha_func = D3DCMP_ALWAYS;
   std::int32_t alpha_ref = 0;

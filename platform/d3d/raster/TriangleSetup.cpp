@@ -188,16 +188,19 @@ bool CoveredSpan(const TriangleSetup& setup, std::int32_t y, std::int32_t* first
 
 RowWalker::RowWalker(const TriangleSetup& setup)
     : first_column_(setup.first_column), last_column_(setup.last_column) {
-  for (int i = 0; i < 3; ++i) {
-    const EdgeFunction& edge = setup.edges[i];
-    EdgeBound& bound = bounds_[i];
+  int lowers = 0;
+  int uppers = 0;
+  for (const EdgeFunction& edge : setup.edges) {
     const std::int64_t n = edge.b * setup.first_row + edge.c - edge.bias;
     if (edge.a == 0) {
-      bound.quotient = n;
-      bound.step_quotient = edge.b;
+      // A second horizontal edge would leave no area; set-up refuses such triangles.
+      horizontal_ = n;
+      horizontal_step_ = edge.b;
       continue;
     }
-    bound.sign = edge.a > 0 ? 1 : -1;
+    // Set-up makes every triangle clockwise, so its edges are two left and one right, or the
+    // other way round, or one of each beside a horizontal one; the counts below never overrun.
+    Bound& bound = edge.a > 0 ? lower_[lowers++ & 1] : upper_[uppers++ & 1];
     bound.divisor = edge.a > 0 ? edge.a : -edge.a;
     FloorDivide(n, bound.divisor, &bound.quotient, &bound.remainder);
     FloorDivide(edge.b, bound.divisor, &bound.step_quotient, &bound.step_remainder);

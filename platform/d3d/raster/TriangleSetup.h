@@ -58,49 +58,50 @@ class RowWalker {
 
   // The covered columns [first, last] of the current row; false when it has none.
   bool Span(std::int32_t* first, std::int32_t* last) const {
-    std::int64_t lo = first_column_;
-    std::int64_t hi = last_column_;
-    for (const EdgeBound& bound : bounds_) {
-      if (bound.sign > 0) {
-        lo = std::max(lo, -bound.quotient);
-      } else if (bound.sign < 0) {
-        hi = std::min(hi, bound.quotient);
-      } else if (bound.quotient < 0) {
-        return false;
-      }
-    }
+    if (horizontal_ < 0) return false;
+    const std::int64_t lo = std::max({std::int64_t{first_column_}, -lower_[0].quotient,
+                                      -lower_[1].quotient});
+    const std::int64_t hi =
+        std::min({std::int64_t{last_column_}, upper_[0].quotient, upper_[1].quotient});
     if (lo > hi) return false;
     *first = static_cast<std::int32_t>(lo);
     *last = static_cast<std::int32_t>(hi);
     return true;
   }
 
-  // Moves to the next row down. (A horizontal edge's remainder and divisor stay 0 and its
-  // quotient simply grows by b.)
+  // Moves to the next row down.
   void Next() {
-    for (EdgeBound& bound : bounds_) {
-      bound.quotient += bound.step_quotient;
-      bound.remainder += bound.step_remainder;
-      const bool carry = bound.sign != 0 && bound.remainder >= bound.divisor;
-      bound.remainder -= carry ? bound.divisor : 0;
-      bound.quotient += carry ? 1 : 0;
-    }
+    for (Bound& bound : lower_) bound.Step();
+    for (Bound& bound : upper_) bound.Step();
+    horizontal_ += horizontal_step_;
   }
 
  private:
-  // Edge with a != 0: its bound is floor(n / d) (upper, a < 0) or -floor(n / d) (lower, a > 0)
-  // for n = k - bias, held as quotient and remainder; n grows by b a row. Edge with a == 0:
-  // the row is covered while n = k - bias >= 0, held in quotient.
-  struct EdgeBound {
-    std::int64_t quotient = 0;
+  // floor(n / divisor) for an edge's n = k - bias, held as quotient and remainder; n grows by
+  // the edge's b every row. A left edge (a > 0) bounds the columns from below at -quotient, a
+  // right edge (a < 0) from above at quotient. Unused slots hold a bound that never binds.
+  struct Bound {
+    std::int64_t quotient = std::int64_t{1} << 62;
     std::int64_t remainder = 0;
-    std::int64_t divisor = 0;
+    std::int64_t divisor = 1;
     std::int64_t step_quotient = 0;
     std::int64_t step_remainder = 0;
-    int sign = 0;  // +1 lower bound, -1 upper bound, 0 horizontal edge
+
+    void Step() {
+      quotient += step_quotient;
+      remainder += step_remainder;
+      const bool carry = remainder >= divisor;
+      remainder -= carry ? divisor : 0;
+      quotient += carry ? 1 : 0;
+    }
   };
 
-  EdgeBound bounds_[3];
+  // A triangle with area has at most two left and two right edges, and at most one horizontal
+  // edge, whose n (covered while not negative) is the same for the whole row.
+  Bound lower_[2];
+  Bound upper_[2];
+  std::int64_t horizontal_ = 0;
+  std::int64_t horizontal_step_ = 0;
   std::int32_t first_column_ = 0;
   std::int32_t last_column_ = -1;
 };
