@@ -357,9 +357,24 @@ inline void ShadeOne(const PixelContext& context, const SpanWalk& s, const Textu
   }
 }
 
+TextureWalk MakeTextureWalk(const PixelContext& context) {
+  const TextureView& view = context.sampler->Texture();
+  TextureWalk texture;
+  texture.texels = static_cast<const std::uint8_t*>(view.bits);
+  texture.size =
+      _mm_setr_ps(static_cast<float>(view.width), static_cast<float>(view.height), 0.0f, 0.0f);
+  texture.masks = _mm_setr_epi32(view.width - 1, view.height - 1, 0, 0);
+  texture.pitch_weights =
+      _mm_setr_epi16(1, static_cast<std::int16_t>(view.pitch), 0, 0, 0, 0, 0, 0);
+  texture.palette = context.sampler->ExpandedPalette();
+  return texture;
+}
+
+// Shades the covered pixels [first, last] of row y.
 template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
-void FastSpan(const PixelContext& context, const TriangleSetup& setup, std::int32_t y,
-              std::int32_t first, std::int32_t last) {
+inline void ShadeRow(const PixelContext& context, const TriangleSetup& setup,
+                     const TextureWalk& texture, std::int32_t y, std::int32_t first,
+                     std::int32_t last) {
   using Cell = typename DepthCell<kFormat>::Type;
   const float dx = static_cast<float>(first) - setup.origin_x;
   const float dy = static_cast<float>(y) - setup.origin_y;
@@ -381,17 +396,6 @@ void FastSpan(const PixelContext& context, const TriangleSetup& setup, std::int3
     s.specular_step = _mm_loadu_ps(&setup.ddx[kAttrSpecularRed]);
   }
 
-  TextureWalk texture{};
-  if constexpr (kTextured) {
-    const TextureView& view = context.sampler->Texture();
-    texture.texels = static_cast<const std::uint8_t*>(view.bits);
-    texture.size =
-        _mm_setr_ps(static_cast<float>(view.width), static_cast<float>(view.height), 0.0f, 0.0f);
-    texture.masks = _mm_setr_epi32(view.width - 1, view.height - 1, 0, 0);
-    texture.pitch_weights =
-        _mm_setr_epi16(1, static_cast<std::int16_t>(view.pitch), 0, 0, 0, 0, 0, 0);
-    texture.palette = context.sampler->ExpandedPalette();
-  }
   const std::uint32_t* dither = context.dither_offsets[y & (kDitherSize - 1)];
 
   auto* pixel =
@@ -418,18 +422,35 @@ void FastSpan(const PixelContext& context, const TriangleSetup& setup, std::int3
   }
 }
 
-template <bool kDepth, DepthFormat kFormat, bool kTextured>
-SpanFunction SelectShading(bool specular, bool fog) {
-  if (specular) {
-    return fog ? &FastSpan<kDepth, kFormat, kTextured, true, true>
-               : &FastSpan<kDepth, kFormat, kTextured, true, false>;
+// Walks the rows of the triangle and shades each covered span, all in one specialised function
+// (the texture's constants are made once, and no call is made per row).
+template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
+void FastTriangle(const PixelContext& context, const TriangleSetup& setup) {
+  TextureWalk texture{};
+  if constexpr (kTextured) texture = MakeTextureWalk(context);
+  RowWalker rows(setup);
+  for (std::int32_t y = setup.first_row; y <= setup.last_row; ++y, rows.Next()) {
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    if (rows.Span(&first, &last)) {
+      ShadeRow<kDepth, kFormat, kTextured, kSpecular, kFog>(context, setup, texture, y, first,
+                                                            last);
+    }
   }
-  return fog ? &FastSpan<kDepth, kFormat, kTextured, false, true>
-             : &FastSpan<kDepth, kFormat, kTextured, false, false>;
+}
+
+template <bool kDepth, DepthFormat kFormat, bool kTextured>
+TriangleFunction SelectShading(bool specular, bool fog) {
+  if (specular) {
+    return fog ? &FastTriangle<kDepth, kFormat, kTextured, true, true>
+               : &FastTriangle<kDepth, kFormat, kTextured, true, false>;
+  }
+  return fog ? &FastTriangle<kDepth, kFormat, kTextured, false, true>
+             : &FastTriangle<kDepth, kFormat, kTextured, false, false>;
 }
 
 template <bool kDepth, DepthFormat kFormat>
-SpanFunction SelectTexturing(bool textured, bool specular, bool fog) {
+TriangleFunction SelectTexturing(bool textured, bool specular, bool fog) {
   return textured ? SelectShading<kDepth, kFormat, true>(specular, fog)
                   : SelectShading<kDepth, kFormat, false>(specular, fog);
 }
@@ -452,7 +473,7 @@ bool TextureCovered(const PixelContext& context, bool perspective) {
 
 }  // namespace
 
-SpanFunction SelectFastSpan(const PixelContext& context, bool perspective) {
+TriangleFunction SelectFastTriangle(const PixelContext& context, bool perspective) {
   if (context.target.format != TargetFormat::Rgb565) return nullptr;
   if (context.alpha_test || context.alpha_blend) return nullptr;
   if (context.depth_test && context.depth_func != D3DCMP_LESSEQUAL) return nullptr;

@@ -13,7 +13,11 @@
 
 namespace platform::raster {
 
-// The specialised span for the context, or nullptr when its states are not ones it covers.
-SpanFunction SelectFastSpan(const PixelContext& context, bool perspective);
+// Draws every covered pixel of a set-up triangle, walking its rows itself.
+using TriangleFunction = void (*)(const PixelContext& context, const TriangleSetup& setup);
+
+// The specialised triangle function for the context, or nullptr when its states are not ones
+// it covers (the caller then shades each row with the general span).
+TriangleFunction SelectFastTriangle(const PixelContext& context, bool perspective);
 
 }  // namespace platform::raster

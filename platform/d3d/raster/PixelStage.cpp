@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "platform/d3d/raster/Comparison.h"
-#include "platform/d3d/raster/FastSpan.h"
 
 namespace platform::raster {
 
@@ -389,14 +388,7 @@ PixelContext MakePixelContext(const PipelineState& state, const RenderTargetView
   return context;
 }
 
-SpanFunction SelectSpanFunction(const PixelContext& context, bool perspective, bool allow_fast) {
-  if (allow_fast) {
-    if (const SpanFunction fast = SelectFastSpan(context, perspective)) return fast;
-  }
-  return SelectGeneralSpan(context, perspective);
-}
-
-SpanFunction SelectGeneralSpan(const PixelContext& context, bool perspective) {
+SpanFunction SelectSpanFunction(const PixelContext& context, bool perspective) {
   if (context.target.format == TargetFormat::Rgb565) {
     return SelectForTarget<TargetFormat::Rgb565>(context, perspective);
   }

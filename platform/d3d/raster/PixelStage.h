@@ -64,12 +64,7 @@ PixelContext MakePixelContext(const PipelineState& state, const RenderTargetView
 using SpanFunction = void (*)(const PixelContext& context, const TriangleSetup& setup,
                               std::int32_t y, std::int32_t first, std::int32_t last);
 
-// The span for the context: the specialised fast span where it covers the states (and
-// allow_fast is set), else the general one. Both give the same pixels.
-SpanFunction SelectSpanFunction(const PixelContext& context, bool perspective,
-                                bool allow_fast = kFastSpans);
-
-// The general span alone, which handles every state.
-SpanFunction SelectGeneralSpan(const PixelContext& context, bool perspective);
+// The general span for the context, which handles every state (FastSpan.h has the fast one).
+SpanFunction SelectSpanFunction(const PixelContext& context, bool perspective);
 
 }  // namespace platform::raster

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/d3d/raster/Clipper.h"
+#include "platform/d3d/raster/FastSpan.h"
 #include "platform/d3d/raster/RasterConfig.h"
 #include "platform/d3d/raster/TriangleSetup.h"
 #include "platform/d3d/raster/Validation.h"
@@ -15,6 +16,8 @@ struct Rasterizer::Batch {
   PixelContext context;
   SpanFunction perspective_span = nullptr;
   SpanFunction affine_span = nullptr;
+  TriangleFunction perspective_fast = nullptr;  // null where the fast span does not apply
+  TriangleFunction affine_fast = nullptr;
   PixelRect scissor;
   ClipRect clip_rect;
   bool perspective = false;
@@ -171,8 +174,12 @@ DrawResult Rasterizer::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, const D3DTLVE
   const bool depth_used = state.z_enable && depth_.has_value();
   batch.context = MakePixelContext(state, *target_, depth_used ? &*depth_ : nullptr,
                                    texture_ ? &sampler_ : nullptr);
-  batch.perspective_span = SelectSpanFunction(batch.context, true, fast_spans_);
-  batch.affine_span = SelectSpanFunction(batch.context, false, fast_spans_);
+  batch.perspective_span = SelectSpanFunction(batch.context, true);
+  batch.affine_span = SelectSpanFunction(batch.context, false);
+  if (fast_spans_) {
+    batch.perspective_fast = SelectFastTriangle(batch.context, true);
+    batch.affine_fast = SelectFastTriangle(batch.context, false);
+  }
   batch.scissor = Scissor(depth_used);
   if (batch.scissor.IsEmpty()) return DrawResult::Ok;
   batch.clip_rect =
@@ -277,6 +284,10 @@ void Rasterizer::RasterizeTriangle(const Batch& batch, const RasterVertex& v0,
   TriangleSetup setup;
   const AttributeMask used = perspective ? batch.used | (1u << kAttrRhw) : batch.used;
   if (!SetupTriangle(v0, v1, v2, batch.scissor, &setup, used)) return;
+  if (const TriangleFunction fast = perspective ? batch.perspective_fast : batch.affine_fast) {
+    fast(batch.context, setup);
+    return;
+  }
   const SpanFunction span = perspective ? batch.perspective_span : batch.affine_span;
   RowWalker rows(setup);
   for (std::int32_t y = setup.first_row; y <= setup.last_row; ++y, rows.Next()) {

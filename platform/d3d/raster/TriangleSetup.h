@@ -59,8 +59,8 @@ class RowWalker {
   // The covered columns [first, last] of the current row; false when it has none.
   bool Span(std::int32_t* first, std::int32_t* last) const {
     if (horizontal_ < 0) return false;
-    const std::int64_t lo = std::max({std::int64_t{first_column_}, -lower_[0].quotient,
-                                      -lower_[1].quotient});
+    const std::int64_t lo =
+        std::max({std::int64_t{first_column_}, -lower_[0].quotient, -lower_[1].quotient});
     const std::int64_t hi =
         std::min({std::int64_t{last_column_}, upper_[0].quotient, upper_[1].quotient});
     if (lo > hi) return false;

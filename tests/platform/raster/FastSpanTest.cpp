@@ -206,7 +206,7 @@ class FastSpanTest : public ::testing::Test {
     const PixelContext context = MakePixelContext(fast_.raster.Pipeline(), TargetOf(fast_.target),
                                                   round.depth_bits != 0 ? &depth : nullptr,
                                                   round.textured ? &sampler : nullptr);
-    return SelectFastSpan(context, false) != nullptr;
+    return SelectFastTriangle(context, false) != nullptr;
   }
 
   Side fast_;
