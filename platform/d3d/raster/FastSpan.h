@@ -18,6 +18,10 @@ using TriangleFunction = void (*)(const PixelContext& context, const TriangleSet
 
 // The specialised triangle function for the context, or nullptr when its states are not ones
 // it covers (the caller then shades each row with the general span).
-TriangleFunction SelectFastTriangle(const PixelContext& context, bool perspective);
+// Best takes the AVX-encoded copy of the kernels where the processor has AVX; Sse2 the plain one
+// (the two give the same pixels; tests compare them).
+enum class SimdLevel { Sse2, Best };
+TriangleFunction SelectFastTriangle(const PixelContext& context, bool perspective,
+                                    SimdLevel level = SimdLevel::Best);
 
 }  // namespace platform::raster

@@ -177,8 +177,8 @@ DrawResult Rasterizer::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, const D3DTLVE
   batch.perspective_span = SelectSpanFunction(batch.context, true);
   batch.affine_span = SelectSpanFunction(batch.context, false);
   if (fast_spans_) {
-    batch.perspective_fast = SelectFastTriangle(batch.context, true);
-    batch.affine_fast = SelectFastTriangle(batch.context, false);
+    batch.perspective_fast = SelectFastTriangle(batch.context, true, simd_level_);
+    batch.affine_fast = SelectFastTriangle(batch.context, false, simd_level_);
   }
   batch.scissor = Scissor(depth_used);
   if (batch.scissor.IsEmpty()) return DrawResult::Ok;

@@ -13,6 +13,7 @@
 
 #include "platform/d3d/D3DTypes.h"
 #include "platform/d3d/raster/DepthBuffer.h"
+#include "platform/d3d/raster/FastSpan.h"
 #include "platform/d3d/raster/PixelStage.h"
 #include "platform/d3d/raster/RasterVertex.h"
 #include "platform/d3d/raster/RenderStates.h"
@@ -70,9 +71,13 @@ class Rasterizer {
                                   std::uint32_t vertex_count, const std::uint16_t* indices,
                                   std::uint32_t index_count, std::uint32_t flags);
 
-  // Whether draw calls may use the specialised fast span (kFastSpans by default); off, every
-  // pixel goes through the general span. For tests and benchmarks that compare the two.
-  void SetFastSpans(bool enabled) { fast_spans_ = enabled; }
+  // Whether draw calls may use the specialised fast span (kFastSpans by default), and which
+  // copy of its kernels; off, every pixel goes through the general span. For tests and
+  // benchmarks that compare them.
+  void SetFastSpans(bool enabled, SimdLevel level = SimdLevel::Best) {
+    fast_spans_ = enabled;
+    simd_level_ = level;
+  }
 
   const RasterStats& Stats() const { return stats_; }
   void ResetStats() { stats_ = {}; }
@@ -96,6 +101,7 @@ class Rasterizer {
   Sampler sampler_;
   RasterStats stats_;
   bool fast_spans_ = kFastSpans;
+  SimdLevel simd_level_ = SimdLevel::Best;
 
   // Vertices already converted in this draw call (position, depth, 1/w and colours; texture
   // coordinates stay raw, as their shift depends on the triangle). Meshes share each vertex
