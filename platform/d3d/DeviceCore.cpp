@@ -86,7 +86,7 @@ HRESULT DeviceCore::WithSurfaces(bool withTexture, Work work) {
   } catch (const std::invalid_argument&) {
     return DDERR_INVALIDPARAMS;
   }
-  return work() == kor::raster::DrawResult::Ok ? D3D_OK : DDERR_INVALIDPARAMS;
+  return work() == raster::DrawResult::Ok ? D3D_OK : DDERR_INVALIDPARAMS;
 }
 
 HRESULT DeviceCore::Clear(DWORD Count, const D3DRECT* Rects, DWORD Flags, D3DCOLOR Color) {

@@ -25,7 +25,7 @@ class DeviceCore {
   explicit DeviceCore(IDirectDrawSurface* Target);
 
   IDirectDrawSurface* Target() const { return target_.Get(); }
-  kor::raster::Rasterizer& Raster() { return raster_; }
+  raster::Rasterizer& Raster() { return raster_; }
 
   // Handles start at 1; 0 names nothing.
   D3DTEXTUREHANDLE AddTexture(TextureObject* Texture);
@@ -47,7 +47,7 @@ class DeviceCore {
   HRESULT WithSurfaces(bool withTexture, Work work);
 
   ComPtr<IDirectDrawSurface> target_;
-  kor::raster::Rasterizer raster_;
+  raster::Rasterizer raster_;
   std::unordered_map<std::uint32_t, TextureObject*> textures_;
   std::unordered_map<std::uint32_t, MaterialObject*> materials_;
   std::uint32_t nextHandle_ = 1;

@@ -4,9 +4,9 @@
 
 namespace platform {
 
-using kor::raster::DepthFormat;
-using kor::raster::TargetFormat;
-using kor::raster::TextureFormat;
+using raster::DepthFormat;
+using raster::TargetFormat;
+using raster::TextureFormat;
 
 SurfaceLock::SurfaceLock(IDirectDrawSurface* Surface) : surface_(Surface) {
   desc_.dwSize = sizeof(desc_);
@@ -17,7 +17,7 @@ SurfaceLock::~SurfaceLock() {
   if (Locked()) surface_->Unlock(desc_.lpSurface);
 }
 
-std::optional<kor::raster::RenderTargetView> TargetView(const DDSURFACEDESC& Desc) {
+std::optional<raster::RenderTargetView> TargetView(const DDSURFACEDESC& Desc) {
   const DDPIXELFORMAT& pf = Desc.ddpfPixelFormat;
   TargetFormat format;
   if (pf.dwRGBBitCount == 16 && pf.dwRBitMask == 0xF800 && pf.dwGBitMask == 0x07E0 &&
@@ -29,12 +29,12 @@ std::optional<kor::raster::RenderTargetView> TargetView(const DDSURFACEDESC& Des
   } else {
     return std::nullopt;
   }
-  return kor::raster::RenderTargetView{Desc.lpSurface, Desc.lPitch,
-                                       static_cast<std::int32_t>(Desc.dwWidth),
-                                       static_cast<std::int32_t>(Desc.dwHeight), format};
+  return raster::RenderTargetView{Desc.lpSurface, Desc.lPitch,
+                                  static_cast<std::int32_t>(Desc.dwWidth),
+                                  static_cast<std::int32_t>(Desc.dwHeight), format};
 }
 
-std::optional<kor::raster::DepthBufferView> DepthView(const DDSURFACEDESC& Desc) {
+std::optional<raster::DepthBufferView> DepthView(const DDSURFACEDESC& Desc) {
   DepthFormat format;
   switch (Desc.ddpfPixelFormat.dwZBufferBitDepth) {
     case 16:
@@ -49,12 +49,12 @@ std::optional<kor::raster::DepthBufferView> DepthView(const DDSURFACEDESC& Desc)
     default:
       return std::nullopt;
   }
-  return kor::raster::DepthBufferView{Desc.lpSurface, Desc.lPitch,
-                                      static_cast<std::int32_t>(Desc.dwWidth),
-                                      static_cast<std::int32_t>(Desc.dwHeight), format};
+  return raster::DepthBufferView{Desc.lpSurface, Desc.lPitch,
+                                 static_cast<std::int32_t>(Desc.dwWidth),
+                                 static_cast<std::int32_t>(Desc.dwHeight), format};
 }
 
-std::optional<kor::raster::TextureFormat> TextureFormatOf(const DDPIXELFORMAT& Format) {
+std::optional<raster::TextureFormat> TextureFormatOf(const DDPIXELFORMAT& Format) {
   if (Format.dwFlags & DDPF_PALETTEINDEXED8) return TextureFormat::Palette8;
   if (Format.dwRGBBitCount == 16 && Format.dwRBitMask == 0xF800) return TextureFormat::Rgb565;
   if (Format.dwRGBBitCount == 16 && Format.dwRBitMask == 0x7C00) return TextureFormat::Argb1555;

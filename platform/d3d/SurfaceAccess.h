@@ -33,14 +33,14 @@ class SurfaceLock {
 };
 
 // The target view of a locked 16-bit 5-6-5 or 32-bit surface, or nothing for other formats.
-std::optional<kor::raster::RenderTargetView> TargetView(const DDSURFACEDESC& Desc);
+std::optional<raster::RenderTargetView> TargetView(const DDSURFACEDESC& Desc);
 
 // The depth view of a locked z-buffer of 16, 24 or 32 bits, or nothing.
-std::optional<kor::raster::DepthBufferView> DepthView(const DDSURFACEDESC& Desc);
+std::optional<raster::DepthBufferView> DepthView(const DDSURFACEDESC& Desc);
 
 // The sampler's format for a texture surface's pixel format, or nothing when it cannot sample
 // it.
-std::optional<kor::raster::TextureFormat> TextureFormatOf(const DDPIXELFORMAT& Format);
+std::optional<raster::TextureFormat> TextureFormatOf(const DDPIXELFORMAT& Format);
 
 // The z-buffer attached to Surface, if any.
 ComPtr<IDirectDrawSurface> AttachedZBuffer(IDirectDrawSurface* Surface);

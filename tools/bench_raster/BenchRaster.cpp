@@ -2,6 +2,10 @@
 // z-buffer, perspective correction, dither, specular and CCW culling on; textured lists use an
 // 8-bit palettised 64 x 64 texture. Triangle lists of small (50 pixels), medium (512) and large
 // (20,000) triangles tile the target. Reports pixels and triangles per second.
+// The DemoStates cases draw with exactly the demonstration's states instead: 5-6-5 with dither,
+// a 32-bit z-buffer, the palettised texture with MODULATE, specular, linear table fog, no
+// perspective correction, Gouraud, CCW culling; DemoStatesGeneral forces the general span on
+// the same scene, for the ratio of the fast span to it in one run.
 
 #include <benchmark/benchmark.h>
 
@@ -13,17 +17,17 @@
 
 namespace {
 
-using kor::raster::DepthBufferView;
-using kor::raster::DepthFormat;
-using kor::raster::Rasterizer;
-using kor::raster::RenderStateBlock;
-using kor::raster::TargetFormat;
-using kor::raster::TextureFormat;
+using platform::raster::DepthBufferView;
+using platform::raster::DepthFormat;
+using platform::raster::Rasterizer;
+using platform::raster::RenderStateBlock;
+using platform::raster::TargetFormat;
+using platform::raster::TextureFormat;
 
 constexpr int kWidth = 512;
 constexpr int kHeight = 386;
 
-enum class Kind { Textured, Gouraud, Fogged };
+enum class Kind { Textured, Gouraud, Fogged, Demo, DemoGeneral };
 
 struct Scene {
   std::vector<D3DTLVERTEX> vertices;
@@ -65,23 +69,30 @@ class Setting {
  public:
   explicit Setting(Kind kind)
       : target_(kWidth * kHeight),
-        depth_(kWidth * kHeight, 0xFFFF),
+        depth_(kWidth * kHeight, 0xFFFFFFFFu),
         texels_(64 * 64),
         palette_(256) {
     for (int i = 0; i < 256; ++i) palette_[i] = 0xFF000000u | (i * 0x010305u & 0xFFFFFFu);
     for (int i = 0; i < 64 * 64; ++i) texels_[i] = static_cast<std::uint8_t>((i * 7) ^ (i >> 6));
     raster_.SetRenderTarget({target_.data(), kWidth * 2, kWidth, kHeight, TargetFormat::Rgb565});
-    raster_.SetDepthBuffer({depth_.data(), kWidth * 2, kWidth, kHeight, DepthFormat::Depth16});
+    const bool demo = kind == Kind::Demo || kind == Kind::DemoGeneral;
+    if (demo) {
+      raster_.SetDepthBuffer({depth_.data(), kWidth * 4, kWidth, kHeight, DepthFormat::Depth32});
+    } else {
+      raster_.SetDepthBuffer({depth_.data(), kWidth * 2, kWidth, kHeight, DepthFormat::Depth16});
+    }
+    raster_.SetFastSpans(kind != Kind::DemoGeneral);
     raster_.SetRenderState(D3DRENDERSTATE_ZENABLE, 1);
     raster_.SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, 1);
-    raster_.SetRenderState(D3DRENDERSTATE_TEXTUREPERSPECTIVE, 1);
+    raster_.SetRenderState(D3DRENDERSTATE_TEXTUREPERSPECTIVE, demo ? 0 : 1);
+    raster_.SetRenderState(D3DRENDERSTATE_SHADEMODE, D3DSHADE_GOURAUD);
     raster_.SetRenderState(D3DRENDERSTATE_DITHERENABLE, 1);
     raster_.SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CCW);
     raster_.SetRenderState(D3DRENDERSTATE_SPECULARENABLE, 1);
     if (kind != Kind::Gouraud) {
       raster_.SetTexture({texels_.data(), 64, 64, 64, TextureFormat::Palette8, palette_.data()});
     }
-    if (kind == Kind::Fogged) {
+    if (kind != Kind::Textured && kind != Kind::Gouraud) {
       raster_.SetRenderState(D3DRENDERSTATE_FOGENABLE, 1);
       raster_.SetRenderState(D3DRENDERSTATE_FOGTABLEMODE, D3DFOG_LINEAR);
       raster_.SetRenderState(D3DRENDERSTATE_FOGCOLOR, 0xFFDFDFEFu);
@@ -93,7 +104,7 @@ class Setting {
 
  private:
   std::vector<std::uint16_t> target_;
-  std::vector<std::uint16_t> depth_;
+  std::vector<std::uint32_t> depth_;  // 16-bit cases use the first half
   std::vector<std::uint8_t> texels_;
   std::vector<D3DCOLOR> palette_;
   Rasterizer raster_;
@@ -122,7 +133,9 @@ void RegisterAll() {
     Kind kind;
   } kinds[] = {{"Textured8bit", Kind::Textured},
                {"Gouraud", Kind::Gouraud},
-               {"FoggedTextured", Kind::Fogged}};
+               {"FoggedTextured", Kind::Fogged},
+               {"DemoStates", Kind::Demo},
+               {"DemoStatesGeneral", Kind::DemoGeneral}};
   const struct {
     const char* name;
     float pixels;

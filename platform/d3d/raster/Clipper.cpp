@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-namespace kor::raster {
+namespace platform::raster {
 
 namespace {
 
@@ -111,4 +111,4 @@ int ClipTriangle(const RasterVertex (&triangle)[3], const ClipRect& rect,
   return count < 3 ? 0 : count;
 }
 
-}  // namespace kor::raster
+}  // namespace platform::raster

@@ -10,7 +10,7 @@
 #include "platform/d3d/raster/RasterConfig.h"
 #include "platform/d3d/raster/RasterVertex.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 struct ClipRect {
   float left = 0.0f;
@@ -32,4 +32,4 @@ ClipRelation Classify(const RasterVertex (&triangle)[3], const ClipRect& rect);
 int ClipTriangle(const RasterVertex (&triangle)[3], const ClipRect& rect,
                  RasterVertex (&out)[kMaxClippedVertices]);
 
-}  // namespace kor::raster
+}  // namespace platform::raster

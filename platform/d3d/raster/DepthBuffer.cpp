@@ -1,43 +1,11 @@
 #include "platform/d3d/raster/DepthBuffer.h"
 
 #include <algorithm>
-#include <stdexcept>
-#include <string>
 
-#include "platform/d3d/raster/RasterConfig.h"
-
-namespace kor::raster {
+namespace platform::raster {
 
 int BytesPerPixel(DepthFormat format) {
   return format == DepthFormat::Depth16 ? 2 : 4;
-}
-
-std::uint32_t MaxDepthValue(DepthFormat format) {
-  switch (format) {
-    case DepthFormat::Depth16:
-      return 0xFFFFu;
-    case DepthFormat::Depth24:
-      return 0xFFFFFFu;
-    case DepthFormat::Depth32:
-      return 0xFFFFFFFFu;
-  }
-  return 0xFFFFu;
-}
-
-void ValidateDepthBuffer(const DepthBufferView& depth) {
-  const auto fail = [](const std::string& what) {
-    throw std::invalid_argument("Rasterizer depth buffer: " + what);
-  };
-  if (depth.bits == nullptr) fail("no memory");
-  if (depth.width < 1 || depth.height < 1 || depth.width > kMaxSurfaceSide ||
-      depth.height > kMaxSurfaceSide) {
-    fail("size " + std::to_string(depth.width) + " x " + std::to_string(depth.height) +
-         " is outside 1.." + std::to_string(kMaxSurfaceSide));
-  }
-  if (depth.pitch < depth.width * BytesPerPixel(depth.format)) {
-    fail("pitch " + std::to_string(depth.pitch) + " is shorter than a row of " +
-         std::to_string(depth.width) + " cells");
-  }
 }
 
 namespace {
@@ -59,22 +27,19 @@ void FillDepthRect(const DepthBufferView& depth, const PixelRect& rect, float z)
   const PixelRect area = Intersect(rect, {0, 0, depth.width, depth.height});
   if (area.IsEmpty()) return;
   const std::uint32_t value = ToDepthValue(z, depth.format);
-  for (std::int32_t y = area.top; y < area.bottom; ++y) {
-    std::uint8_t* row = RowOf(depth, y);
-    if (depth.format == DepthFormat::Depth16) {
-      auto* cells = reinterpret_cast<std::uint16_t*>(row);
-      std::fill(cells + area.left, cells + area.right, static_cast<std::uint16_t>(value));
-    } else if (depth.format == DepthFormat::Depth24) {
-      // The top byte of a 24-bit cell is not depth; it is kept, as drawing keeps it.
-      auto* cells = reinterpret_cast<std::uint32_t*>(row);
+  if (depth.format == DepthFormat::Depth16) {
+    FillCells(depth.bits, depth.pitch, area, static_cast<std::uint16_t>(value));
+  } else if (depth.format == DepthFormat::Depth32) {
+    FillCells(depth.bits, depth.pitch, area, value);
+  } else {
+    // The top byte of a 24-bit cell is not depth; it is kept, as drawing keeps it.
+    for (std::int32_t y = area.top; y < area.bottom; ++y) {
+      auto* cells = reinterpret_cast<std::uint32_t*>(RowOf(depth, y));
       for (std::int32_t x = area.left; x < area.right; ++x) {
         cells[x] = (cells[x] & 0xFF000000u) | value;
       }
-    } else {
-      auto* cells = reinterpret_cast<std::uint32_t*>(row);
-      std::fill(cells + area.left, cells + area.right, value);
     }
   }
 }
 
-}  // namespace kor::raster
+}  // namespace platform::raster

@@ -8,7 +8,7 @@
 #include "platform/d3d/D3DTypes.h"
 #include "platform/d3d/raster/Targets.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 enum class DepthFormat {
   Depth16,  // one 16-bit cell per pixel
@@ -25,10 +25,11 @@ struct DepthBufferView {
 };
 
 int BytesPerPixel(DepthFormat format);
-std::uint32_t MaxDepthValue(DepthFormat format);
-
-// Throws std::invalid_argument naming the fault (no memory, bad size, short pitch).
-void ValidateDepthBuffer(const DepthBufferView& depth);
+constexpr std::uint32_t MaxDepthValue(DepthFormat format) {
+  return format == DepthFormat::Depth16   ? 0xFFFFu
+         : format == DepthFormat::Depth24 ? 0xFFFFFFu
+                                          : 0xFFFFFFFFu;
+}
 
 // Screen z to the buffer's integer scale. NaN counts as far.
 inline std::uint32_t ToDepthValue(float z, DepthFormat format) {
@@ -40,33 +41,10 @@ inline std::uint32_t ToDepthValue(float z, DepthFormat format) {
   return static_cast<std::uint32_t>(z * static_cast<float>(MaxDepthValue(format)));
 }
 
-// The comparison of D3DRENDERSTATE_ZFUNC: does the incoming depth pass against the stored one?
-inline bool DepthTestPasses(D3DCMPFUNC func, std::uint32_t incoming, std::uint32_t stored) {
-  switch (func) {
-    case D3DCMP_NEVER:
-      return false;
-    case D3DCMP_LESS:
-      return incoming < stored;
-    case D3DCMP_EQUAL:
-      return incoming == stored;
-    case D3DCMP_LESSEQUAL:
-      return incoming <= stored;
-    case D3DCMP_GREATER:
-      return incoming > stored;
-    case D3DCMP_NOTEQUAL:
-      return incoming != stored;
-    case D3DCMP_GREATEREQUAL:
-      return incoming >= stored;
-    case D3DCMP_ALWAYS:
-      return true;
-  }
-  return incoming <= stored;
-}
-
 // Reads the stored depth of one pixel, on the buffer's integer scale.
 std::uint32_t ReadDepth(const DepthBufferView& depth, std::int32_t x, std::int32_t y);
 
 // Fills the part of the rectangle that lies on the buffer with one depth (screen z, clamped).
 void FillDepthRect(const DepthBufferView& depth, const PixelRect& rect, float z);
 
-}  // namespace kor::raster
+}  // namespace platform::raster

@@ -2,7 +2,9 @@
 
 #include <cmath>
 
-namespace kor::raster {
+#include "platform/d3d/raster/Comparison.h"
+
+namespace platform::raster {
 
 namespace {
 
@@ -122,27 +124,6 @@ void ApplyFog(const PixelContext& context, float f, Color* c) {
   c->b = context.fog_color[2] + (c->b - context.fog_color[2]) * f;
 }
 
-bool AlphaPasses(D3DCMPFUNC func, std::int32_t alpha, std::int32_t reference) {
-  switch (func) {
-    case D3DCMP_NEVER:
-      return false;
-    case D3DCMP_LESS:
-      return alpha < reference;
-    case D3DCMP_EQUAL:
-      return alpha == reference;
-    case D3DCMP_LESSEQUAL:
-      return alpha <= reference;
-    case D3DCMP_GREATER:
-      return alpha > reference;
-    case D3DCMP_NOTEQUAL:
-      return alpha != reference;
-    case D3DCMP_GREATEREQUAL:
-      return alpha >= reference;
-    default:
-      return true;
-  }
-}
-
 // One blend factor per channel (red, green, blue) on the 0..1 scale. The targets have no alpha
 // channel, so the destination alpha reads as 1.
 void BlendFactor(D3DBLEND blend, const float src[4], const float dest[3], float out[3]) {
@@ -239,7 +220,7 @@ void ShadePixel(const PixelContext& context, const float* a, float z, std::int32
     depth_value = ToDepthValue(z, FormatOf(kDepth));
     std::uint32_t stored = *depth_cell;
     if constexpr (kDepth == DepthKind::Bits24) stored &= 0xFFFFFFu;
-    if (!DepthTestPasses(context.depth_func, depth_value, stored)) return;
+    if (!ComparisonPasses(context.depth_func, depth_value, stored)) return;
   }
 
   Color c{a[kAttrRed], a[kAttrGreen], a[kAttrBlue], a[kAttrAlpha]};
@@ -271,7 +252,7 @@ void ShadePixel(const PixelContext& context, const float* a, float z, std::int32
   std::uint32_t rgb[3] = {ToByte(c.r), ToByte(c.g), ToByte(c.b)};
   const std::uint32_t alpha = ToByte(c.a);
   if (context.alpha_test &&
-      !AlphaPasses(context.alpha_func, static_cast<std::int32_t>(alpha), context.alpha_ref)) {
+      !ComparisonPasses(context.alpha_func, static_cast<std::int32_t>(alpha), context.alpha_ref)) {
     return;
   }
   if (context.alpha_blend) BlendWithTarget(context, ReadPixel<kTarget>(pixel), rgb, alpha);
@@ -377,6 +358,27 @@ PixelContext MakePixelContext(const PipelineState& state, const RenderTargetView
   context.fog_color[1] = static_cast<float>(RGBA_GETGREEN(state.fog_color));
   context.fog_color[2] = static_cast<float>(RGBA_GETBLUE(state.fog_color));
   context.dither = state.dither;
+  if (state.dither) {
+    for (int y = 0; y < kDitherSize; ++y) {
+      for (int x = 0; x < kDitherSize; ++x) {
+        // A 5-bit step is 8 levels of 8 bits, a 6-bit step 4: the 0..15 threshold scaled.
+        const std::uint32_t threshold = kBayer4[y][x];
+        context.dither_offsets[y][x] =
+            (threshold >> 1) | ((threshold >> 2) << 8) | ((threshold >> 1) << 16);
+      }
+    }
+    for (int y = 0; y < kDitherSize; ++y) {
+      for (int phase = 0; phase < kDitherSize; ++phase) {
+        for (int k = 0; k < 4; ++k) {
+          const std::uint32_t threshold = kBayer4[y][(phase + k) % kDitherSize];
+          auto& quad = context.dither_quads[y][phase];
+          quad[0][k] = static_cast<std::int16_t>(threshold >> 1);
+          quad[0][4 + k] = static_cast<std::int16_t>(threshold >> 2);
+          quad[1][k] = quad[1][4 + k] = static_cast<std::int16_t>(threshold >> 1);
+        }
+      }
+    }
+  }
   context.alpha_test = state.alpha_test;
   context.alpha_func = state.alpha_func;
   context.alpha_ref = static_cast<std::int32_t>(state.alpha_ref);
@@ -393,4 +395,4 @@ SpanFunction SelectSpanFunction(const PixelContext& context, bool perspective) {
   return SelectForTarget<TargetFormat::Xrgb8888>(context, perspective);
 }
 
-}  // namespace kor::raster
+}  // namespace platform::raster

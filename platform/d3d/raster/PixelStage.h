@@ -17,7 +17,7 @@
 #include "platform/d3d/raster/Targets.h"
 #include "platform/d3d/raster/TriangleSetup.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 enum class FogSource {
   None,
@@ -41,6 +41,12 @@ struct PixelContext {
   float fog_density = 1.0f;
   float fog_color[3] = {};  // red, green, blue, 0..255
   bool dither = false;
+  // The dither offsets of each pixel as bytes red | green << 8 | blue << 16, indexed
+  // [y % kDitherSize][x % kDitherSize]; all zero when dither is off.
+  std::uint32_t dither_offsets[kDitherSize][kDitherSize] = {};
+  // The same offsets for four pixels in a row starting at column phase c of row phase r, as
+  // 16-bit lanes: [r][c][0] holds red for the four then green, [r][c][1] blue twice.
+  alignas(16) std::int16_t dither_quads[kDitherSize][kDitherSize][2][8] = {};
   bool alpha_test = false;
   D3DCMPFUNC alpha_func = D3DCMP_ALWAYS;
   std::int32_t alpha_ref = 0;
@@ -58,6 +64,7 @@ PixelContext MakePixelContext(const PipelineState& state, const RenderTargetView
 using SpanFunction = void (*)(const PixelContext& context, const TriangleSetup& setup,
                               std::int32_t y, std::int32_t first, std::int32_t last);
 
+// The general span for the context, which handles every state (FastSpan.h has the fast one).
 SpanFunction SelectSpanFunction(const PixelContext& context, bool perspective);
 
-}  // namespace kor::raster
+}  // namespace platform::raster

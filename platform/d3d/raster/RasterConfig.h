@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace kor::raster {
+namespace platform::raster {
 
 // Vertex positions are snapped to 1/16 pixel before the edge functions are formed. Four bits
 // keep slivers stable and, with the coordinate bound below, every edge product fits in 64 bits.
@@ -29,7 +29,11 @@ inline constexpr int kMaxClippedVertices = 3 + 4;
 // positive numbers; texel positions beyond this bound are clamped rather than converted.
 inline constexpr float kMaxTexelCoordinate = 1.0e9f;
 
+// Draw calls whose states the specialised fast span covers use it (the general span stays the
+// fallback for every other state); off, every pixel goes through the general span.
+inline constexpr bool kFastSpans = true;
+
 // Ordered dither into 16-bit targets uses a kDitherSize x kDitherSize Bayer matrix.
 inline constexpr int kDitherSize = 4;
 
-}  // namespace kor::raster
+}  // namespace platform::raster

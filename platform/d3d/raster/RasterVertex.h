@@ -2,7 +2,7 @@
 // The vertex the clipper and triangle set-up work on: a screen position and the attributes that
 // are interpolated linearly in screen space across a triangle.
 
-namespace kor::raster {
+namespace platform::raster {
 
 enum Attribute : int {
   kAttrZ,    // screen z (D3D depth is already linear in screen space)
@@ -20,10 +20,14 @@ enum Attribute : int {
   kAttributeCount
 };
 
+// A set of attributes as bits (1 << attribute).
+using AttributeMask = unsigned;
+inline constexpr AttributeMask kAllAttributes = (1u << kAttributeCount) - 1;
+
 struct RasterVertex {
   float x = 0.0f;
   float y = 0.0f;
   float attr[kAttributeCount] = {};
 };
 
-}  // namespace kor::raster
+}  // namespace platform::raster

@@ -4,20 +4,25 @@
 #include <cmath>
 
 #include "platform/d3d/raster/Clipper.h"
+#include "platform/d3d/raster/FastSpan.h"
 #include "platform/d3d/raster/RasterConfig.h"
 #include "platform/d3d/raster/TriangleSetup.h"
+#include "platform/d3d/raster/Validation.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 // Everything a draw call fixes for all its triangles.
 struct Rasterizer::Batch {
   PixelContext context;
   SpanFunction perspective_span = nullptr;
   SpanFunction affine_span = nullptr;
+  TriangleFunction perspective_fast = nullptr;  // null where the fast span does not apply
+  TriangleFunction affine_fast = nullptr;
   PixelRect scissor;
   ClipRect clip_rect;
   bool perspective = false;
   bool flat = false;
+  AttributeMask used = 0;  // the attributes the states read, perspective's 1/w aside
   D3DCULL cull = D3DCULL_NONE;
 };
 
@@ -54,6 +59,19 @@ bool IsCulled(D3DCULL mode, double area) {
   if (mode == D3DCULL_CCW) return area < 0.0;
   if (mode == D3DCULL_CW) return area > 0.0;
   return false;
+}
+
+// The attributes a draw call's states read: depth (for the depth test and table fog) and the
+// diffuse colour always, the rest only with the states that use them.
+AttributeMask UsedAttributes(const PixelContext& context) {
+  AttributeMask used = (1u << kAttrZ) | (1u << kAttrRed) | (1u << kAttrGreen) | (1u << kAttrBlue);
+  if (context.sampler != nullptr) used |= (1u << kAttrU) | (1u << kAttrV);
+  if (context.alpha_test || context.alpha_blend) used |= 1u << kAttrAlpha;
+  if (context.specular) {
+    used |= (1u << kAttrSpecularRed) | (1u << kAttrSpecularGreen) | (1u << kAttrSpecularBlue);
+  }
+  if (context.fog == FogSource::Vertex) used |= 1u << kAttrFog;
+  return used;
 }
 
 bool HasFinitePosition(const D3DTLVERTEX& v) {
@@ -158,6 +176,10 @@ DrawResult Rasterizer::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, const D3DTLVE
                                    texture_ ? &sampler_ : nullptr);
   batch.perspective_span = SelectSpanFunction(batch.context, true);
   batch.affine_span = SelectSpanFunction(batch.context, false);
+  if (fast_spans_) {
+    batch.perspective_fast = SelectFastTriangle(batch.context, true, simd_level_);
+    batch.affine_fast = SelectFastTriangle(batch.context, false, simd_level_);
+  }
   batch.scissor = Scissor(depth_used);
   if (batch.scissor.IsEmpty()) return DrawResult::Ok;
   batch.clip_rect =
@@ -165,15 +187,39 @@ DrawResult Rasterizer::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, const D3DTLVE
   batch.perspective = state.perspective && texture_.has_value();
   batch.flat = state.shade_mode == D3DSHADE_FLAT;
   batch.cull = state.cull_mode;
+  batch.used = UsedAttributes(batch.context);
 
-  for (std::uint32_t i = 0; i < index_count; i += 3) {
-    DrawTriangle(batch, vertices[indices[i]], vertices[indices[i + 1]], vertices[indices[i + 2]]);
+  if (++draw_number_ > 0xFFFFu) {  // tags of 65,536 calls ago would match again: forget them
+    for (CachedVertex& cached : vertex_cache_) cached.tag = 0;
+    draw_number_ = 1;
   }
+  for (std::uint32_t i = 0; i < index_count; i += 3) DrawTriangle(batch, vertices, indices + i);
   return DrawResult::Ok;
 }
 
-void Rasterizer::DrawTriangle(const Batch& batch, const D3DTLVERTEX& v0, const D3DTLVERTEX& v1,
-                              const D3DTLVERTEX& v2) {
+const RasterVertex& Rasterizer::Converted(const D3DTLVERTEX* vertices, std::uint16_t index) {
+  CachedVertex& cached = vertex_cache_[index % kVertexCacheSize];
+  const std::uint32_t tag = (draw_number_ << 16) | index;
+  if (cached.tag != tag) {
+    const D3DTLVERTEX& v = vertices[index];
+    RasterVertex& r = cached.vertex;
+    r.x = v.sx;
+    r.y = v.sy;
+    r.attr[kAttrZ] = v.sz;
+    r.attr[kAttrRhw] = v.rhw;
+    r.attr[kAttrU] = v.tu;
+    r.attr[kAttrV] = v.tv;
+    SetColorAttributes(v.color, v.specular, &r);
+    cached.tag = tag;
+  }
+  return cached.vertex;
+}
+
+void Rasterizer::DrawTriangle(const Batch& batch, const D3DTLVERTEX* vertices,
+                              const std::uint16_t* index) {
+  const D3DTLVERTEX& v0 = vertices[index[0]];
+  const D3DTLVERTEX& v1 = vertices[index[1]];
+  const D3DTLVERTEX& v2 = vertices[index[2]];
   ++stats_.triangles;
   if (!HasFinitePosition(v0) || !HasFinitePosition(v1) || !HasFinitePosition(v2)) {
     ++stats_.rejected;
@@ -185,13 +231,12 @@ void Rasterizer::DrawTriangle(const Batch& batch, const D3DTLVERTEX& v0, const D
     return;
   }
 
-  const D3DTLVERTEX* source[3] = {&v0, &v1, &v2};
   // A vertex behind the eye or without a usable 1/w cannot be divided by; such a triangle is
   // drawn with affine texture coordinates instead.
   const bool perspective = batch.perspective && UsableForPerspective(v0) &&
                            UsableForPerspective(v1) && UsableForPerspective(v2);
   RasterVertex triangle[3];
-  PrepareTriangle(batch, source, perspective, triangle);
+  PrepareTriangle(batch, vertices, index, perspective, triangle);
 
   switch (Classify(triangle, batch.clip_rect)) {
     case ClipRelation::Outside:
@@ -211,26 +256,25 @@ void Rasterizer::DrawTriangle(const Batch& batch, const D3DTLVERTEX& v0, const D
   }
 }
 
-void Rasterizer::PrepareTriangle(const Batch& batch, const D3DTLVERTEX* (&source)[3],
-                                 bool perspective, RasterVertex (&out)[3]) const {
+void Rasterizer::PrepareTriangle(const Batch& batch, const D3DTLVERTEX* vertices,
+                                 const std::uint16_t* index, bool perspective,
+                                 RasterVertex (&out)[3]) {
   const PipelineState& state = states_.Pipeline();
+  const D3DTLVERTEX* source[3] = {&vertices[index[0]], &vertices[index[1]], &vertices[index[2]]};
   const float shift_u = Sampler::RepeatShift(
       std::min({source[0]->tu, source[1]->tu, source[2]->tu}), state.address_u);
   const float shift_v = Sampler::RepeatShift(
       std::min({source[0]->tv, source[1]->tv, source[2]->tv}), state.address_v);
   for (int i = 0; i < 3; ++i) {
-    const D3DTLVERTEX& v = *source[i];
     RasterVertex& r = out[i];
-    r.x = v.sx;
-    r.y = v.sy;
-    r.attr[kAttrZ] = v.sz;
-    r.attr[kAttrRhw] = v.rhw;
-    const float w_factor = perspective ? v.rhw : 1.0f;
-    r.attr[kAttrU] = (v.tu - shift_u) * w_factor;
-    r.attr[kAttrV] = (v.tv - shift_v) * w_factor;
+    r = Converted(vertices, index[i]);
+    const float w_factor = perspective ? r.attr[kAttrRhw] : 1.0f;
+    r.attr[kAttrU] = (r.attr[kAttrU] - shift_u) * w_factor;
+    r.attr[kAttrV] = (r.attr[kAttrV] - shift_v) * w_factor;
     // Flat shading takes both colours (and the vertex fog) of the first vertex.
-    const D3DTLVERTEX& shade = batch.flat ? *source[0] : v;
-    SetColorAttributes(shade.color, shade.specular, &r);
+    if (batch.flat && i > 0) {
+      std::copy(out[0].attr + kAttrRed, out[0].attr + kAttrFog + 1, r.attr + kAttrRed);
+    }
   }
 }
 
@@ -238,13 +282,19 @@ void Rasterizer::RasterizeTriangle(const Batch& batch, const RasterVertex& v0,
                                    const RasterVertex& v1, const RasterVertex& v2,
                                    bool perspective) {
   TriangleSetup setup;
-  if (!SetupTriangle(v0, v1, v2, batch.scissor, &setup)) return;
+  const AttributeMask used = perspective ? batch.used | (1u << kAttrRhw) : batch.used;
+  if (!SetupTriangle(v0, v1, v2, batch.scissor, &setup, used)) return;
+  if (const TriangleFunction fast = perspective ? batch.perspective_fast : batch.affine_fast) {
+    fast(batch.context, setup);
+    return;
+  }
   const SpanFunction span = perspective ? batch.perspective_span : batch.affine_span;
-  for (std::int32_t y = setup.first_row; y <= setup.last_row; ++y) {
+  RowWalker rows(setup);
+  for (std::int32_t y = setup.first_row; y <= setup.last_row; ++y, rows.Next()) {
     std::int32_t first = 0;
     std::int32_t last = 0;
-    if (CoveredSpan(setup, y, &first, &last)) span(batch.context, setup, y, first, last);
+    if (rows.Span(&first, &last)) span(batch.context, setup, y, first, last);
   }
 }
 
-}  // namespace kor::raster
+}  // namespace platform::raster

@@ -13,13 +13,14 @@
 
 #include "platform/d3d/D3DTypes.h"
 #include "platform/d3d/raster/DepthBuffer.h"
+#include "platform/d3d/raster/FastSpan.h"
 #include "platform/d3d/raster/PixelStage.h"
 #include "platform/d3d/raster/RasterVertex.h"
 #include "platform/d3d/raster/RenderStates.h"
 #include "platform/d3d/raster/Sampler.h"
 #include "platform/d3d/raster/Targets.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 enum class DrawResult {
   Ok,
@@ -70,6 +71,14 @@ class Rasterizer {
                                   std::uint32_t vertex_count, const std::uint16_t* indices,
                                   std::uint32_t index_count, std::uint32_t flags);
 
+  // Whether draw calls may use the specialised fast span (kFastSpans by default), and which
+  // copy of its kernels; off, every pixel goes through the general span. For tests and
+  // benchmarks that compare them.
+  void SetFastSpans(bool enabled, SimdLevel level = SimdLevel::Best) {
+    fast_spans_ = enabled;
+    simd_level_ = level;
+  }
+
   const RasterStats& Stats() const { return stats_; }
   void ResetStats() { stats_ = {}; }
 
@@ -77,10 +86,10 @@ class Rasterizer {
   struct Batch;
 
   PixelRect Scissor(bool with_depth) const;
-  void DrawTriangle(const Batch& batch, const D3DTLVERTEX& v0, const D3DTLVERTEX& v1,
-                    const D3DTLVERTEX& v2);
-  void PrepareTriangle(const Batch& batch, const D3DTLVERTEX* (&source)[3], bool perspective,
-                       RasterVertex (&out)[3]) const;
+  void DrawTriangle(const Batch& batch, const D3DTLVERTEX* vertices, const std::uint16_t* index);
+  const RasterVertex& Converted(const D3DTLVERTEX* vertices, std::uint16_t index);
+  void PrepareTriangle(const Batch& batch, const D3DTLVERTEX* vertices, const std::uint16_t* index,
+                       bool perspective, RasterVertex (&out)[3]);
   void RasterizeTriangle(const Batch& batch, const RasterVertex& v0, const RasterVertex& v1,
                          const RasterVertex& v2, bool perspective);
 
@@ -91,6 +100,20 @@ class Rasterizer {
   std::optional<PixelRect> viewport_;
   Sampler sampler_;
   RasterStats stats_;
+  bool fast_spans_ = kFastSpans;
+  SimdLevel simd_level_ = SimdLevel::Best;
+
+  // Vertices already converted in this draw call (position, depth, 1/w and colours; texture
+  // coordinates stay raw, as their shift depends on the triangle). Meshes share each vertex
+  // among neighbouring triangles, so a small direct-mapped cache by index finds most again.
+  // A tag is the draw call's number in the top 16 bits and the index in the low 16; 0 is empty.
+  struct CachedVertex {
+    std::uint32_t tag = 0;
+    RasterVertex vertex;
+  };
+  static constexpr std::uint32_t kVertexCacheSize = 256;
+  CachedVertex vertex_cache_[kVertexCacheSize];
+  std::uint32_t draw_number_ = 0;  // 1..0xFFFF
 };
 
-}  // namespace kor::raster
+}  // namespace platform::raster

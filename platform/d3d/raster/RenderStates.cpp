@@ -3,7 +3,7 @@
 #include <bit>
 #include <utility>
 
-namespace kor::raster {
+namespace platform::raster {
 
 namespace {
 
@@ -180,4 +180,4 @@ void RenderStateBlock::Parse(D3DRENDERSTATETYPE state, std::uint32_t value) {
   }
 }
 
-}  // namespace kor::raster
+}  // namespace platform::raster

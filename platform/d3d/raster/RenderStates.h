@@ -10,7 +10,7 @@
 
 #include "platform/d3d/D3DTypes.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 // What the pixel pipeline needs, in usable types.
 struct PipelineState {
@@ -69,4 +69,4 @@ class RenderStateBlock {
   PipelineState pipeline_;
 };
 
-}  // namespace kor::raster
+}  // namespace platform::raster

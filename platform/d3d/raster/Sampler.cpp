@@ -1,28 +1,14 @@
 #include "platform/d3d/raster/Sampler.h"
 
 #include <cmath>
-#include <stdexcept>
-#include <string>
+#include <cstring>
 
 #include "platform/d3d/raster/RasterConfig.h"
 #include "platform/d3d/raster/Targets.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 namespace {
-
-int BytesPerTexel(TextureFormat format) {
-  switch (format) {
-    case TextureFormat::Palette8:
-      return 1;
-    case TextureFormat::Rgb565:
-    case TextureFormat::Argb1555:
-      return 2;
-    case TextureFormat::Argb8888:
-      return 4;
-  }
-  return 4;
-}
 
 std::int32_t PowerOfTwoMask(std::int32_t size) {
   return (size & (size - 1)) == 0 ? size - 1 : 0;
@@ -38,27 +24,21 @@ std::int32_t TruncateNonNegative(float t) {
 
 }  // namespace
 
-bool FormatHasAlpha(TextureFormat format) {
-  return format == TextureFormat::Argb1555 || format == TextureFormat::Argb8888;
+int BytesPerTexel(TextureFormat format) {
+  switch (format) {
+    case TextureFormat::Palette8:
+      return 1;
+    case TextureFormat::Rgb565:
+    case TextureFormat::Argb1555:
+      return 2;
+    case TextureFormat::Argb8888:
+      return 4;
+  }
+  return 4;
 }
 
-void ValidateTexture(const TextureView& texture) {
-  const auto fail = [](const std::string& what) {
-    throw std::invalid_argument("Rasterizer texture: " + what);
-  };
-  if (texture.bits == nullptr) fail("no texel memory");
-  if (texture.width < 1 || texture.height < 1 || texture.width > kMaxSurfaceSide ||
-      texture.height > kMaxSurfaceSide) {
-    fail("size " + std::to_string(texture.width) + " x " + std::to_string(texture.height) +
-         " is outside 1.." + std::to_string(kMaxSurfaceSide));
-  }
-  if (texture.pitch < texture.width * BytesPerTexel(texture.format)) {
-    fail("pitch " + std::to_string(texture.pitch) + " is shorter than a row of " +
-         std::to_string(texture.width) + " texels");
-  }
-  if (texture.format == TextureFormat::Palette8 && texture.palette == nullptr) {
-    fail("8-bit palettised texture without a palette");
-  }
+bool FormatHasAlpha(TextureFormat format) {
+  return format == TextureFormat::Argb1555 || format == TextureFormat::Argb8888;
 }
 
 void Sampler::Bind(const TextureView& texture, D3DTEXTUREADDRESS addressU,
@@ -69,6 +49,21 @@ void Sampler::Bind(const TextureView& texture, D3DTEXTUREADDRESS addressU,
   mask_u_ = PowerOfTwoMask(texture.width);
   mask_v_ = PowerOfTwoMask(texture.height);
   has_alpha_ = FormatHasAlpha(texture.format);
+  if (texture.format == TextureFormat::Palette8) ExpandPalette(texture.palette);
+}
+
+void Sampler::ExpandPalette(const D3DCOLOR* palette) {
+  if (expanded_valid_ && std::memcmp(expanded_from_, palette, sizeof(expanded_from_)) == 0) return;
+  std::memcpy(expanded_from_, palette, sizeof(expanded_from_));
+  constexpr float kInv255 = 1.0f / 255.0f;
+  for (int i = 0; i < 256; ++i) {
+    const D3DCOLOR c = palette[i];
+    expanded_[i][0] = static_cast<float>(RGBA_GETRED(c)) * kInv255;
+    expanded_[i][1] = static_cast<float>(RGBA_GETGREEN(c)) * kInv255;
+    expanded_[i][2] = static_cast<float>(RGBA_GETBLUE(c)) * kInv255;
+    expanded_[i][3] = 1.0f;
+  }
+  expanded_valid_ = true;
 }
 
 float Sampler::RepeatShift(float smallest, D3DTEXTUREADDRESS mode) {
@@ -124,4 +119,4 @@ D3DCOLOR Sampler::Fetch(std::int32_t x, std::int32_t y) const {
   return 0;
 }
 
-}  // namespace kor::raster
+}  // namespace platform::raster

@@ -7,7 +7,7 @@
 
 #include "platform/d3d/D3DTypes.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 enum class TextureFormat {
   Palette8,  // 8-bit indices into a 256-entry palette of D3DCOLOR (its alpha is ignored)
@@ -30,9 +30,7 @@ struct TextureView {
 // Whether the format carries its own alpha; without it, MODULATE keeps the diffuse alpha.
 bool FormatHasAlpha(TextureFormat format);
 
-// Throws std::invalid_argument naming the fault (no memory, bad size, short pitch, a palettised
-// texture without a palette).
-void ValidateTexture(const TextureView& texture);
+int BytesPerTexel(TextureFormat format);
 
 class Sampler {
  public:
@@ -55,7 +53,18 @@ class Sampler {
   // The texel at (x, y), which must lie on the texture.
   D3DCOLOR Fetch(std::int32_t x, std::int32_t y) const;
 
+  // What the specialised spans read directly. The expanded palette holds, for each index, the
+  // texel's red, green and blue already multiplied by 1/255 (as MODULATE uses them) and 1; it
+  // is remade only when the bound palette's contents change, not on every Bind.
+  const TextureView& Texture() const { return texture_; }
+  D3DTEXTUREADDRESS AddressU() const { return address_u_; }
+  D3DTEXTUREADDRESS AddressV() const { return address_v_; }
+  std::int32_t MaskU() const { return mask_u_; }
+  std::int32_t MaskV() const { return mask_v_; }
+  const float (*ExpandedPalette() const)[4] { return expanded_; }
+
  private:
+  void ExpandPalette(const D3DCOLOR* palette);
   static std::int32_t TexelIndex(float coordinate, std::int32_t size, std::int32_t mask,
                                  D3DTEXTUREADDRESS mode);
 
@@ -65,6 +74,9 @@ class Sampler {
   std::int32_t mask_u_ = 0;  // size - 1 for power-of-two sizes, else 0
   std::int32_t mask_v_ = 0;
   bool has_alpha_ = false;
+  alignas(16) float expanded_[256][4] = {};
+  D3DCOLOR expanded_from_[256] = {};  // the palette contents expanded_ was made from
+  bool expanded_valid_ = false;
 };
 
-}  // namespace kor::raster
+}  // namespace platform::raster

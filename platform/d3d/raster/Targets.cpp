@@ -1,12 +1,8 @@
 #include "platform/d3d/raster/Targets.h"
 
 #include <algorithm>
-#include <stdexcept>
-#include <string>
 
-#include "platform/d3d/raster/RasterConfig.h"
-
-namespace kor::raster {
+namespace platform::raster {
 
 PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
   return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
@@ -15,22 +11,6 @@ PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
 
 int BytesPerPixel(TargetFormat format) {
   return format == TargetFormat::Rgb565 ? 2 : 4;
-}
-
-void ValidateTarget(const RenderTargetView& target) {
-  const auto fail = [](const std::string& what) {
-    throw std::invalid_argument("Rasterizer render target: " + what);
-  };
-  if (target.bits == nullptr) fail("no pixel memory");
-  if (target.width < 1 || target.height < 1 || target.width > kMaxSurfaceSide ||
-      target.height > kMaxSurfaceSide) {
-    fail("size " + std::to_string(target.width) + " x " + std::to_string(target.height) +
-         " is outside 1.." + std::to_string(kMaxSurfaceSide));
-  }
-  if (target.pitch < target.width * BytesPerPixel(target.format)) {
-    fail("pitch " + std::to_string(target.pitch) + " is shorter than a row of " +
-         std::to_string(target.width) + " pixels");
-  }
 }
 
 namespace {
@@ -50,18 +30,12 @@ D3DCOLOR ReadTargetPixel(const RenderTargetView& target, std::int32_t x, std::in
 void FillTargetRect(const RenderTargetView& target, const PixelRect& rect, D3DCOLOR color) {
   const PixelRect area = Intersect(rect, {0, 0, target.width, target.height});
   if (area.IsEmpty()) return;
-  for (std::int32_t y = area.top; y < area.bottom; ++y) {
-    std::uint8_t* row = RowOf(target, y);
-    if (target.format == TargetFormat::Rgb565) {
-      const std::uint16_t packed =
-          PackRgb565(RGBA_GETRED(color), RGBA_GETGREEN(color), RGBA_GETBLUE(color));
-      auto* pixels = reinterpret_cast<std::uint16_t*>(row);
-      std::fill(pixels + area.left, pixels + area.right, packed);
-    } else {
-      auto* pixels = reinterpret_cast<std::uint32_t*>(row);
-      std::fill(pixels + area.left, pixels + area.right, 0xFF000000u | color);
-    }
+  if (target.format == TargetFormat::Rgb565) {
+    FillCells(target.bits, target.pitch, area,
+              PackRgb565(RGBA_GETRED(color), RGBA_GETGREEN(color), RGBA_GETBLUE(color)));
+  } else {
+    FillCells(target.bits, target.pitch, area, 0xFF000000u | color);
   }
 }
 
-}  // namespace kor::raster
+}  // namespace platform::raster

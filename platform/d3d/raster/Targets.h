@@ -2,12 +2,17 @@
 // Render targets: plain memory given as pointer, pitch, size and pixel format. The rasteriser
 // never owns the memory; the DirectDraw surface (or a test) does.
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 #include "platform/d3d/D3DTypes.h"
 #include "platform/d3d/raster/RasterConfig.h"
+#include "platform/display/Rgb565.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 enum class TargetFormat {
   Rgb565,    // 16 bits: red 15-11, green 10-5, blue 4-0
@@ -36,23 +41,33 @@ PixelRect Intersect(const PixelRect& a, const PixelRect& b);
 
 int BytesPerPixel(TargetFormat format);
 
-// Throws std::invalid_argument naming the fault when the view cannot be drawn into safely:
-// no memory, a side outside 1..kMaxSurfaceSide, or a pitch shorter than a row.
-void ValidateTarget(const RenderTargetView& target);
-
-// 5-6-5 packing by truncation, and expansion by bit replication (0x1F -> 0xFF, 0x10 -> 0x84).
-constexpr std::uint16_t PackRgb565(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
-  return static_cast<std::uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
-}
-constexpr std::uint32_t Expand5(std::uint32_t v) {
-  return (v << 3) | (v >> 2);
-}
-constexpr std::uint32_t Expand6(std::uint32_t v) {
-  return (v << 2) | (v >> 4);
-}
-constexpr D3DCOLOR ExpandRgb565(std::uint16_t p) {
-  return 0xFF000000u | (Expand5((p >> 11) & 0x1Fu) << 16) | (Expand6((p >> 5) & 0x3Fu) << 8) |
-         Expand5(p & 0x1Fu);
+// Writes value into every cell of the rectangle (already on the buffer) of a pitch-addressed
+// buffer. A value whose bytes are all equal (black, white, the far depth) is written with
+// memset; any other fills the first row and copies it to the rest.
+template <typename Cell>
+void FillCells(void* bits, std::int32_t pitch, const PixelRect& area, Cell value) {
+  static_assert(std::is_trivially_copyable_v<Cell>);
+  const std::size_t row_bytes = static_cast<std::size_t>(area.right - area.left) * sizeof(Cell);
+  const auto row_at = [&](std::int32_t y) {
+    return static_cast<std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pitch +
+           static_cast<std::ptrdiff_t>(area.left) * static_cast<std::ptrdiff_t>(sizeof(Cell));
+  };
+  unsigned char bytes[sizeof(Cell)];
+  std::memcpy(bytes, &value, sizeof(Cell));
+  const bool uniform =
+      std::all_of(bytes, bytes + sizeof(Cell), [&](unsigned char b) { return b == bytes[0]; });
+  std::uint8_t* first = row_at(area.top);
+  if (!uniform) {
+    Cell* cells = reinterpret_cast<Cell*>(first);
+    std::fill(cells, cells + (area.right - area.left), value);
+  }
+  for (std::int32_t y = uniform ? area.top : area.top + 1; y < area.bottom; ++y) {
+    if (uniform) {
+      std::memset(row_at(y), bytes[0], row_bytes);
+    } else {
+      std::memcpy(row_at(y), first, row_bytes);
+    }
+  }
 }
 
 // The colour a target pixel holds, as opaque ARGB (5-6-5 expanded by bit replication).
@@ -83,4 +98,4 @@ inline std::uint16_t PackRgb565Dithered(std::uint32_t r, std::uint32_t g, std::u
   return PackRgb565(add(r, threshold >> 1), add(g, threshold >> 2), add(b, threshold >> 1));
 }
 
-}  // namespace kor::raster
+}  // namespace platform::raster

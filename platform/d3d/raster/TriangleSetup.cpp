@@ -1,12 +1,14 @@
 #include "platform/d3d/raster/TriangleSetup.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
 #include "platform/d3d/raster/RasterConfig.h"
 
-namespace kor::raster {
+namespace platform::raster {
 
 namespace {
 
@@ -19,9 +21,16 @@ bool IsUsableCoordinate(float value) {
   return std::isfinite(value) && std::fabs(value) <= kMaxSetupCoordinate;
 }
 
+// Rounds half away from zero, as llround does, without the library call: a usable coordinate
+// times the sub-pixel scale has at most 24 significant bits below 2^25, so adding one half in
+// double is exact and truncation finishes the rounding.
+std::int64_t RoundToSubpixel(float coordinate) {
+  const double scaled = static_cast<double>(coordinate) * kSubpixelScale;
+  return static_cast<std::int64_t>(scaled < 0.0 ? scaled - 0.5 : scaled + 0.5);
+}
+
 SnappedPoint Snap(const RasterVertex& v) {
-  return {std::llround(static_cast<double>(v.x) * kSubpixelScale),
-          std::llround(static_cast<double>(v.y) * kSubpixelScale)};
+  return {RoundToSubpixel(v.x), RoundToSubpixel(v.y)};
 }
 
 // Twice the signed area of the snapped triangle. With y pointing down the screen, a positive
@@ -62,6 +71,23 @@ std::int64_t CeilDiv(std::int64_t n, std::int64_t d) {  // d > 0
   return (n % d != 0 && n > 0) ? q + 1 : q;
 }
 
+// floor(n / d) and n - floor(n / d) * d for d > 0 and |n| < 2^52, without a 64-bit integer
+// division: the double quotient is within one of the true one, and the remainder corrects it.
+void FloorDivide(std::int64_t n, std::int64_t d, std::int64_t* quotient, std::int64_t* remainder) {
+  std::int64_t q = static_cast<std::int64_t>(static_cast<double>(n) / static_cast<double>(d));
+  std::int64_t r = n - q * d;
+  while (r < 0) {
+    --q;
+    r += d;
+  }
+  while (r >= d) {
+    ++q;
+    r -= d;
+  }
+  *quotient = q;
+  *remainder = r;
+}
+
 std::int32_t CeilToPixel(std::int64_t subpixels) {
   return static_cast<std::int32_t>(CeilDiv(subpixels, kSubpixelScale));
 }
@@ -71,7 +97,8 @@ std::int32_t FloorToPixel(std::int64_t subpixels) {
 }
 
 // Attribute planes through the snapped vertices, so interpolation agrees with coverage.
-void MakePlanes(const RasterVertex* v[3], const SnappedPoint p[3], TriangleSetup* setup) {
+void MakePlanes(const RasterVertex* v[3], const SnappedPoint p[3], AttributeMask used,
+                TriangleSetup* setup) {
   const double scale = 1.0 / static_cast<double>(kSubpixelScale);
   const double x0 = p[0].x * scale, y0 = p[0].y * scale;
   const double x1 = p[1].x * scale - x0, y1 = p[1].y * scale - y0;
@@ -79,20 +106,34 @@ void MakePlanes(const RasterVertex* v[3], const SnappedPoint p[3], TriangleSetup
   const double inverse_area = 1.0 / (x1 * y2 - x2 * y1);
   setup->origin_x = static_cast<float>(x0);
   setup->origin_y = static_cast<float>(y0);
-  for (int i = 0; i < kAttributeCount; ++i) {
-    const double a0 = v[0]->attr[i];
-    const double a1 = v[1]->attr[i] - a0;
-    const double a2 = v[2]->attr[i] - a0;
+  // Two attributes at a time, each lane computed as a single attribute would be:
+  //   ddx = (a1 * y2 - a2 * y1) / area, ddy = (a2 * x1 - a1 * x2) / area, in double.
+  static_assert(kAttributeCount % 2 == 0);
+  const __m128d x1x1 = _mm_set1_pd(x1), y1y1 = _mm_set1_pd(y1);
+  const __m128d x2x2 = _mm_set1_pd(x2), y2y2 = _mm_set1_pd(y2);
+  const __m128d inverse = _mm_set1_pd(inverse_area);
+  const auto pair_of = [](const RasterVertex* vertex, int i) {
+    return _mm_cvtps_pd(
+        _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&vertex->attr[i]))));
+  };
+  for (int i = 0; i < kAttributeCount; i += 2) {
+    if ((used & (3u << i)) == 0) continue;
+    const __m128d a0 = pair_of(v[0], i);
+    const __m128d a1 = _mm_sub_pd(pair_of(v[1], i), a0);
+    const __m128d a2 = _mm_sub_pd(pair_of(v[2], i), a0);
+    const __m128d ddx = _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(a1, y2y2), _mm_mul_pd(a2, y1y1)), inverse);
+    const __m128d ddy = _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(a2, x1x1), _mm_mul_pd(a1, x2x2)), inverse);
     setup->origin[i] = v[0]->attr[i];
-    setup->ddx[i] = static_cast<float>((a1 * y2 - a2 * y1) * inverse_area);
-    setup->ddy[i] = static_cast<float>((a2 * x1 - a1 * x2) * inverse_area);
+    setup->origin[i + 1] = v[0]->attr[i + 1];
+    _mm_storel_pi(reinterpret_cast<__m64*>(&setup->ddx[i]), _mm_cvtpd_ps(ddx));
+    _mm_storel_pi(reinterpret_cast<__m64*>(&setup->ddy[i]), _mm_cvtpd_ps(ddy));
   }
 }
 
 }  // namespace
 
 bool SetupTriangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2,
-                   const PixelRect& scissor, TriangleSetup* setup) {
+                   const PixelRect& scissor, TriangleSetup* setup, AttributeMask used) {
   for (const RasterVertex* v : {&v0, &v1, &v2}) {
     if (!IsUsableCoordinate(v->x) || !IsUsableCoordinate(v->y)) return false;
   }
@@ -120,7 +161,7 @@ bool SetupTriangle(const RasterVertex& v0, const RasterVertex& v1, const RasterV
   setup->edges[0] = MakeEdge(p[0], p[1]);
   setup->edges[1] = MakeEdge(p[1], p[2]);
   setup->edges[2] = MakeEdge(p[2], p[0]);
-  MakePlanes(v, p, setup);
+  MakePlanes(v, p, used, setup);
   return true;
 }
 
@@ -145,4 +186,25 @@ bool CoveredSpan(const TriangleSetup& setup, std::int32_t y, std::int32_t* first
   return true;
 }
 
-}  // namespace kor::raster
+RowWalker::RowWalker(const TriangleSetup& setup)
+    : first_column_(setup.first_column), last_column_(setup.last_column) {
+  int lowers = 0;
+  int uppers = 0;
+  for (const EdgeFunction& edge : setup.edges) {
+    const std::int64_t n = edge.b * setup.first_row + edge.c - edge.bias;
+    if (edge.a == 0) {
+      // A second horizontal edge would leave no area; set-up refuses such triangles.
+      horizontal_ = n;
+      horizontal_step_ = edge.b;
+      continue;
+    }
+    // Set-up makes every triangle clockwise, so its edges are two left and one right, or the
+    // other way round, or one of each beside a horizontal one; the counts below never overrun.
+    Bound& bound = edge.a > 0 ? lower_[lowers++ & 1] : upper_[uppers++ & 1];
+    bound.divisor = edge.a > 0 ? edge.a : -edge.a;
+    FloorDivide(n, bound.divisor, &bound.quotient, &bound.remainder);
+    FloorDivide(edge.b, bound.divisor, &bound.step_quotient, &bound.step_remainder);
+  }
+}
+
+}  // namespace platform::raster

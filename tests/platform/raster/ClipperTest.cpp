@@ -6,7 +6,7 @@
 
 #include "platform/d3d/raster/Clipper.h"
 
-namespace kor::raster {
+namespace platform::raster {
 namespace {
 
 RasterVertex At(float x, float y, float red = 0.0f) {
@@ -79,4 +79,4 @@ TEST(ClipperTest, TriangleBesideACornerLeavesNothing) {
 }
 
 }  // namespace
-}  // namespace kor::raster
+}  // namespace platform::raster

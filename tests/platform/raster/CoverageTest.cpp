@@ -9,7 +9,7 @@
 
 #include "tests/platform/raster/RasterTestKit.h"
 
-namespace kor::raster::testing {
+namespace platform::raster::testing {
 namespace {
 
 // Draws with additive counting into a 32-bit target and reads back the counts.
@@ -245,4 +245,4 @@ TEST(CoverageDepthTest, SmallerDepthBufferLimitsDrawingToItsArea) {
 }
 
 }  // namespace
-}  // namespace kor::raster::testing
+}  // namespace platform::raster::testing

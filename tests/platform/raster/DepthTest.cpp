@@ -8,7 +8,7 @@
 
 #include "tests/platform/raster/RasterTestKit.h"
 
-namespace kor::raster::testing {
+namespace platform::raster::testing {
 namespace {
 
 constexpr D3DCOLOR kRed = 0xFFFF0000u;
@@ -153,4 +153,4 @@ TEST(DepthFormatTest, ShortPitchIsRefusedWithAMessage) {
 }
 
 }  // namespace
-}  // namespace kor::raster::testing
+}  // namespace platform::raster::testing

@@ -9,7 +9,7 @@
 
 #include "tests/platform/raster/RasterTestKit.h"
 
-namespace kor::raster::testing {
+namespace platform::raster::testing {
 namespace {
 
 // A 16 x 16 target covered by two clockwise triangles.
@@ -239,4 +239,4 @@ TEST(DitherTest, OrderedDitherAveragesToTheTrueColourOverEachBlock) {
 }
 
 }  // namespace
-}  // namespace kor::raster::testing
+}  // namespace platform::raster::testing

@@ -8,7 +8,7 @@
 #include "platform/d3d/raster/Rasterizer.h"
 #include "tests/support/Golden.h"
 
-namespace kor::raster::testing {
+namespace platform::raster::testing {
 
 // A target of width x height pixels inside a larger block whose border holds a known pattern,
 // so a test can prove that nothing was written outside the target.
@@ -86,11 +86,11 @@ inline DrawResult DrawList(Rasterizer& raster, const std::vector<D3DTLVERTEX>& v
                                      static_cast<std::uint32_t>(indices.size()), flags);
 }
 
-inline testsupport::Picture PictureOf(Surface16& s) {
-  return testsupport::PictureFromRgb565(s.Origin(), s.Width(), s.Height(), s.Pitch());
+inline kor::testsupport::Picture PictureOf(Surface16& s) {
+  return kor::testsupport::PictureFromRgb565(s.Origin(), s.Width(), s.Height(), s.Pitch());
 }
-inline testsupport::Picture PictureOf(Surface32& s) {
-  return testsupport::PictureFromXrgb8888(s.Origin(), s.Width(), s.Height(), s.Pitch());
+inline kor::testsupport::Picture PictureOf(Surface32& s) {
+  return kor::testsupport::PictureFromXrgb8888(s.Origin(), s.Width(), s.Height(), s.Pitch());
 }
 
 // Configures a rasteriser for counting: every write adds 1 to the blue channel of a 32-bit
@@ -103,4 +103,4 @@ inline void SetUpWriteCounting(Rasterizer& raster) {
 }
 inline constexpr D3DCOLOR kCountColor = 0xFF000001u;
 
-}  // namespace kor::raster::testing
+}  // namespace platform::raster::testing

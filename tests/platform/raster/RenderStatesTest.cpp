@@ -4,7 +4,7 @@
 
 #include "platform/d3d/raster/RenderStates.h"
 
-namespace kor::raster {
+namespace platform::raster {
 namespace {
 
 TEST(D3DTypesTest, KeepTheDirectXLayoutAndNumbers) {
@@ -113,4 +113,4 @@ TEST(RenderStatesTest, TextureAddressSetsBothAxesAndPhongShadesAsGouraud) {
 }
 
 }  // namespace
-}  // namespace kor::raster
+}  // namespace platform::raster

@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "platform/d3d/raster/Sampler.h"
+#include "platform/d3d/raster/Validation.h"
 
-namespace kor::raster {
+namespace platform::raster {
 namespace {
 
 TEST(SamplerTest, FetchesEachFormatAsArgb) {
@@ -106,4 +107,4 @@ TEST(TextureValidationTest, RefusesTexturesThatWouldBeReadOutOfBounds) {
 }
 
 }  // namespace
-}  // namespace kor::raster
+}  // namespace platform::raster

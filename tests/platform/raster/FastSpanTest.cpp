@@ -1,0 +1,403 @@
+// The fast span against the general one, and the row walker against the per-row division.
+//
+// Many random triangles (medium, huge, tiny, degenerate and non-finite ones among them) are drawn
+// with random mixes of the states the fast span covers, once with fast spans and once with the
+// general span alone. Both must cover the same pixels and write the same depth everywhere;
+// colours may differ by at most one 5-6-5 step per channel, and only where a texel boundary is
+// picked differently, at most 0.5% of the covered pixels (the share is printed).
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <vector>
+
+#include "platform/d3d/raster/FastSpan.h"
+#include "platform/d3d/raster/TriangleSetup.h"
+#include "tests/platform/raster/RasterTestKit.h"
+
+namespace platform::raster::testing {
+namespace {
+
+constexpr int kWidth = 61;  // odd sides, so spans end at every column phase of the dither
+constexpr int kHeight = 47;
+constexpr std::uint16_t kUntouched = 0x0821;  // the cleared colour: no shaded pixel comes out so
+
+struct Random {
+  std::uint32_t state;
+  std::uint32_t Bits() {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  }
+  float Uniform(float lo, float hi) {
+    return lo + (hi - lo) * static_cast<float>(Bits() >> 8) / 16777216.0f;
+  }
+  bool Chance(int percent) { return Bits() % 100 < static_cast<std::uint32_t>(percent); }
+  template <typename T, std::size_t N>
+  T Pick(const T (&items)[N]) {
+    return items[Bits() % N];
+  }
+};
+
+// One rasteriser with its own target and depth buffer.
+struct Side {
+  Side() : target(kWidth, kHeight), depth16(kWidth, kHeight), depth32(kWidth, kHeight) {}
+  Surface16 target;
+  Surface16 depth16;
+  Surface32 depth32;
+  Rasterizer raster;
+};
+
+// The states of one round: always ones the fast span covers.
+struct Round {
+  int depth_bits = 0;  // 0: no depth test
+  bool textured = false;
+  int texture_width = 1;
+  int texture_height = 1;
+  int texture_pitch = 1;
+  std::uint32_t flags = 0;  // D3DDP_DONOTCLIP or not
+  std::vector<std::pair<D3DRENDERSTATETYPE, std::uint32_t>> states;
+};
+
+Round RandomRound(Random& random) {
+  Round round;
+  round.depth_bits = random.Pick({0, 16, 24, 32});
+  round.textured = random.Chance(70);
+  round.texture_width = random.Pick({1, 2, 8, 64});
+  round.texture_height = random.Pick({1, 4, 32});
+  round.texture_pitch = round.texture_width + random.Pick({0, 3});
+  round.flags = random.Chance(50) ? D3DDP_DONOTCLIP : 0;
+  const float fog_start = random.Uniform(-0.2f, 0.8f);
+  const float fog_end = random.Chance(10) ? fog_start : fog_start + random.Uniform(0.01f, 0.6f);
+  round.states = {
+      {D3DRENDERSTATE_ZENABLE, round.depth_bits != 0 ? 1u : 0u},
+      {D3DRENDERSTATE_ZWRITEENABLE, random.Chance(80) ? 1u : 0u},
+      {D3DRENDERSTATE_DITHERENABLE, random.Chance(70) ? 1u : 0u},
+      {D3DRENDERSTATE_SPECULARENABLE, random.Chance(60) ? 1u : 0u},
+      {D3DRENDERSTATE_FOGENABLE, random.Chance(60) ? 1u : 0u},
+      {D3DRENDERSTATE_FOGTABLEMODE, D3DFOG_LINEAR},
+      {D3DRENDERSTATE_FOGCOLOR, random.Bits()},
+      {D3DRENDERSTATE_FOGTABLESTART, RenderStateBlock::FloatBits(fog_start)},
+      {D3DRENDERSTATE_FOGTABLEEND, RenderStateBlock::FloatBits(fog_end)},
+      {D3DRENDERSTATE_SHADEMODE, random.Chance(20) ? D3DSHADE_FLAT : D3DSHADE_GOURAUD},
+      {D3DRENDERSTATE_CULLMODE, random.Pick({D3DCULL_NONE, D3DCULL_CW, D3DCULL_CCW})},
+      {D3DRENDERSTATE_TEXTUREPERSPECTIVE, 0},
+      {D3DRENDERSTATE_TEXTUREMAPBLEND, random.Pick({D3DTBLEND_MODULATE, D3DTBLEND_MODULATEMASK})},
+  };
+  return round;
+}
+
+// A coordinate, now and then not finite.
+float Spoil(Random& random, float value) {
+  if (!random.Chance(3)) return value;
+  return random.Pick({std::numeric_limits<float>::quiet_NaN(),
+                      std::numeric_limits<float>::infinity(),
+                      -std::numeric_limits<float>::infinity(), 3.0e38f});
+}
+
+// Three vertices of one of the kinds of triangle the test mixes.
+void AddTriangle(Random& random, std::vector<D3DTLVERTEX>* vertices) {
+  const int kind = static_cast<int>(random.Bits() % 10);
+  float x[3];
+  float y[3];
+  const float cx = random.Uniform(-5.0f, kWidth + 5.0f);
+  const float cy = random.Uniform(-5.0f, kHeight + 5.0f);
+  for (int i = 0; i < 3; ++i) {
+    if (kind <= 4) {  // medium
+      x[i] = cx + random.Uniform(-25.0f, 25.0f);
+      y[i] = cy + random.Uniform(-25.0f, 25.0f);
+    } else if (kind == 5) {  // huge, far beyond the guard band now and then
+      const float reach = random.Chance(50) ? 2000.0f : 30000.0f;
+      x[i] = random.Uniform(-reach, reach);
+      y[i] = random.Uniform(-reach, reach);
+    } else if (kind == 6) {  // tiny
+      x[i] = cx + random.Uniform(-0.7f, 0.7f);
+      y[i] = cy + random.Uniform(-0.7f, 0.7f);
+    } else {  // long slivers
+      x[i] = cx + random.Uniform(-60.0f, 60.0f);
+      y[i] = cy + random.Uniform(-1.5f, 1.5f);
+    }
+  }
+  if (kind == 7) {  // degenerate: a repeated vertex or three on one line
+    if (random.Chance(50)) {
+      x[2] = x[0];
+      y[2] = y[0];
+    } else {
+      x[2] = (x[0] + x[1]) * 0.5f;
+      y[2] = (y[0] + y[1]) * 0.5f;
+    }
+  }
+  // Texture coordinates usually near the range, sometimes far out where float steps are coarse.
+  const float uv_reach = random.Pick({2.0f, 40.0f, 5000.0f});
+  for (int i = 0; i < 3; ++i) {
+    D3DTLVERTEX v{};
+    v.sx = Spoil(random, x[i]);
+    v.sy = Spoil(random, y[i]);
+    v.sz = Spoil(random, random.Uniform(-0.2f, 1.2f));
+    v.rhw = Spoil(random, random.Uniform(0.1f, 2.0f));
+    v.color = random.Bits();
+    v.specular = random.Bits();
+    v.tu = Spoil(random, random.Uniform(-uv_reach, uv_reach));
+    v.tv = Spoil(random, random.Uniform(-uv_reach, uv_reach));
+    vertices->push_back(v);
+  }
+}
+
+// The largest difference of one 5-6-5 channel between two pixels, in steps of that channel.
+int ChannelSteps(std::uint16_t a, std::uint16_t b) {
+  const int red = std::abs(((a >> 11) & 0x1F) - ((b >> 11) & 0x1F));
+  const int green = std::abs(((a >> 5) & 0x3F) - ((b >> 5) & 0x3F));
+  const int blue = std::abs((a & 0x1F) - (b & 0x1F));
+  return std::max({red, green, blue});
+}
+
+class FastSpanTest : public ::testing::Test {
+ protected:
+  FastSpanTest() : texels_(64 * 32 + 3 * 32), palette_(256) {}
+
+  void Prepare(const Round& round, std::uint32_t seed, SimdLevel level = SimdLevel::Best) {
+    Random random{seed};
+    for (D3DCOLOR& entry : palette_) entry = random.Bits();
+    for (std::uint8_t& texel : texels_) texel = static_cast<std::uint8_t>(random.Bits());
+    fast_.raster.SetFastSpans(true, level);
+    general_.raster.SetFastSpans(false);
+    for (Side* side : {&fast_, &general_}) {
+      Rasterizer& raster = side->raster;
+      raster.SetRenderTarget(TargetOf(side->target));
+      if (round.depth_bits == 16) {
+        raster.SetDepthBuffer(
+            {side->depth16.Origin(), side->depth16.Pitch(), kWidth, kHeight, DepthFormat::Depth16});
+      } else if (round.depth_bits != 0) {
+        raster.SetDepthBuffer(
+            {side->depth32.Origin(), side->depth32.Pitch(), kWidth, kHeight,
+             round.depth_bits == 24 ? DepthFormat::Depth24 : DepthFormat::Depth32});
+      } else {
+        raster.DetachDepthBuffer();
+      }
+      if (round.textured) {
+        raster.SetTexture({texels_.data(), round.texture_pitch, round.texture_width,
+                           round.texture_height, TextureFormat::Palette8, palette_.data()});
+      } else {
+        raster.DetachTexture();
+      }
+      for (const auto& [state, value] : round.states)
+        ASSERT_TRUE(raster.SetRenderState(state, value));
+      // A depth between near and far, and a top byte that 24-bit depth must keep.
+      side->target.Fill(kUntouched);
+      side->depth16.Fill(0xC000);
+      side->depth32.Fill(0x5AC00000u);
+    }
+  }
+
+  // The fast span must really be the one drawing, or the comparison proves nothing.
+  bool FastSpanChosen(const Round& round) {
+    Sampler sampler;
+    if (round.textured) {
+      sampler.Bind({texels_.data(), round.texture_pitch, round.texture_width, round.texture_height,
+                    TextureFormat::Palette8, palette_.data()},
+                   fast_.raster.Pipeline().address_u, fast_.raster.Pipeline().address_v);
+    }
+    DepthBufferView depth{fast_.depth32.Origin(), fast_.depth32.Pitch(), kWidth, kHeight,
+                          DepthFormat::Depth32};
+    const PixelContext context = MakePixelContext(fast_.raster.Pipeline(), TargetOf(fast_.target),
+                                                  round.depth_bits != 0 ? &depth : nullptr,
+                                                  round.textured ? &sampler : nullptr);
+    return SelectFastTriangle(context, false) != nullptr;
+  }
+
+  Side fast_;
+  Side general_;
+  std::vector<std::uint8_t> texels_;
+  std::vector<D3DCOLOR> palette_;
+};
+
+TEST_F(FastSpanTest, RandomTrianglesGiveTheGeneralSpansCoverageDepthAndColours) {
+  Random random{20261208u};
+  long covered = 0;
+  long colour_differences = 0;
+  for (int r = 0; r < 160; ++r) {
+    const Round round = RandomRound(random);
+    // Both copies of the kernels: plain SSE2 and, where the processor has it, AVX.
+    Prepare(round, random.Bits(), r % 2 == 0 ? SimdLevel::Sse2 : SimdLevel::Best);
+    ASSERT_TRUE(FastSpanChosen(round)) << "round " << r;
+    std::vector<D3DTLVERTEX> vertices;
+    for (int t = 0; t < 60; ++t) AddTriangle(random, &vertices);
+    for (Side* side : {&fast_, &general_}) {
+      ASSERT_EQ(DrawList(side->raster, vertices, round.flags), DrawResult::Ok);
+    }
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        const std::uint16_t fast = fast_.target.At(x, y);
+        const std::uint16_t general = general_.target.At(x, y);
+        ASSERT_EQ(fast == kUntouched, general == kUntouched)
+            << "coverage differs at " << x << ", " << y << " in round " << r;
+        ASSERT_EQ(fast_.depth16.At(x, y), general_.depth16.At(x, y)) << x << ", " << y;
+        ASSERT_EQ(fast_.depth32.At(x, y), general_.depth32.At(x, y)) << x << ", " << y;
+        if (general == kUntouched) continue;
+        ++covered;
+        ASSERT_LE(ChannelSteps(fast, general), 1) << "at " << x << ", " << y << " in round " << r;
+        if (fast != general) ++colour_differences;
+      }
+    }
+    EXPECT_TRUE(fast_.target.BorderUntouched() && fast_.depth32.BorderUntouched() &&
+                fast_.depth16.BorderUntouched());
+  }
+  // Enough pixels were drawn for the comparison to mean something.
+  EXPECT_GT(covered, 100000);
+  const double share = static_cast<double>(colour_differences) / static_cast<double>(covered);
+  std::printf("fast span: %ld covered pixels, %ld (%.4f%%) of a different colour\n", covered,
+              colour_differences, 100.0 * share);
+  EXPECT_LE(share, 0.005);
+}
+
+TEST_F(FastSpanTest, StatesOutsideItsSetGoToTheGeneralSpan) {
+  Random random{7u};
+  Round round = RandomRound(random);
+  round.textured = true;
+  round.depth_bits = 32;
+  Prepare(round, 1u);
+  EXPECT_TRUE(FastSpanChosen(round));
+  const std::pair<D3DRENDERSTATETYPE, std::uint32_t> outside[] = {
+      {D3DRENDERSTATE_ALPHABLENDENABLE, 1},      {D3DRENDERSTATE_ALPHATESTENABLE, 1},
+      {D3DRENDERSTATE_ZFUNC, D3DCMP_LESS},       {D3DRENDERSTATE_TEXTUREMAPBLEND, D3DTBLEND_DECAL},
+      {D3DRENDERSTATE_FOGTABLEMODE, D3DFOG_EXP}, {D3DRENDERSTATE_TEXTUREADDRESS, D3DTADDRESS_CLAMP},
+  };
+  for (const auto& [state, value] : outside) {
+    Prepare(round, 1u);
+    std::uint32_t previous = 0;
+    ASSERT_TRUE(fast_.raster.GetRenderState(state, &previous));
+    fast_.raster.SetRenderState(D3DRENDERSTATE_FOGENABLE, 1);
+    fast_.raster.SetRenderState(state, value);
+    EXPECT_FALSE(FastSpanChosen(round)) << "state " << state;
+    fast_.raster.SetRenderState(state, previous);
+  }
+}
+
+// Every row's covered columns found by stepping equal those found by dividing, for triangles of
+// every size and slope up to the set-up's coordinate bound.
+TEST(RowWalkerTest, SteppedRowsMatchDividedRows) {
+  Random random{99u};
+  const PixelRect scissor{-3000, -3000, 3000, 3000};
+  int rows = 0;
+  for (int t = 0; t < 3000; ++t) {
+    const float reach = random.Pick({1.5f, 40.0f, 2500.0f, 900000.0f});
+    RasterVertex v[3];
+    for (RasterVertex& vertex : v) {
+      vertex.x = random.Uniform(-reach, reach);
+      vertex.y = random.Uniform(-reach, reach);
+    }
+    TriangleSetup setup;
+    if (!SetupTriangle(v[0], v[1], v[2], scissor, &setup)) continue;
+    RowWalker walker(setup);
+    for (std::int32_t y = setup.first_row; y <= setup.last_row; ++y, walker.Next()) {
+      std::int32_t first = 0, last = 0, walked_first = 0, walked_last = 0;
+      const bool divided = CoveredSpan(setup, y, &first, &last);
+      ASSERT_EQ(walker.Span(&walked_first, &walked_last), divided) << "row " << y;
+      if (!divided) continue;
+      ASSERT_EQ(walked_first, first) << "row " << y;
+      ASSERT_EQ(walked_last, last) << "row " << y;
+      ++rows;
+    }
+  }
+  EXPECT_GT(rows, 10000);
+}
+
+// Clears of values whose bytes are all equal (memset) and of others (a row copied) fill exactly
+// the rectangle.
+TEST(ClearTest, UniformAndMixedValuesFillExactlyTheRectangle) {
+  Surface16 target(9, 7);
+  Surface32 depth(9, 7);
+  Rasterizer raster;
+  raster.SetRenderTarget(TargetOf(target));
+  raster.SetDepthBuffer({depth.Origin(), depth.Pitch(), 9, 7, DepthFormat::Depth32});
+  const D3DRECT rect{2, 1, 7, 5};
+  for (const D3DCOLOR color : {0xFF000000u, 0xFFFFFFFFu, 0xFFDFDFEFu}) {
+    for (const float z : {1.0f, 0.25f}) {
+      target.Fill(0x1234);
+      depth.Fill(0x12345678u);
+      ASSERT_EQ(raster.Clear(1, &rect, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, color, z),
+                DrawResult::Ok);
+      const std::uint16_t packed =
+          PackRgb565(RGBA_GETRED(color), RGBA_GETGREEN(color), RGBA_GETBLUE(color));
+      for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < 9; ++x) {
+          const bool inside = x >= 2 && x < 7 && y >= 1 && y < 5;
+          EXPECT_EQ(target.At(x, y), inside ? packed : 0x1234) << x << ", " << y;
+          EXPECT_EQ(depth.At(x, y), inside ? ToDepthValue(z, DepthFormat::Depth32) : 0x12345678u)
+              << x << ", " << y;
+        }
+      }
+      EXPECT_TRUE(target.BorderUntouched() && depth.BorderUntouched());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace platform::raster::testing
+
+namespace platform::raster::testing {
+namespace {
+
+// Vertices shared among triangles and converted once per draw call draw exactly as unshared
+// copies would, whatever order the triangles take and whichever vertices a later call brings
+// under the same indices.
+TEST(VertexReuseTest, SharedVerticesDrawAsTheirCopies) {
+  constexpr int kColumns = 31;  // more vertices than the conversion cache holds
+  constexpr int kRows = 21;
+  Surface16 shared_target(kWidth, kHeight);
+  Surface16 copied_target(kWidth, kHeight);
+  Rasterizer shared;
+  Rasterizer copied;
+  shared.SetRenderTarget(TargetOf(shared_target));
+  copied.SetRenderTarget(TargetOf(copied_target));
+  for (Rasterizer* raster : {&shared, &copied}) {
+    raster->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+    raster->SetRenderState(D3DRENDERSTATE_DITHERENABLE, 1);
+  }
+  Random random{5u};
+  std::vector<std::uint16_t> indices;
+  for (int j = 0; j + 1 < kRows; ++j) {
+    for (int i = 0; i + 1 < kColumns; ++i) {
+      const auto at = [&](int di, int dj) {
+        return static_cast<std::uint16_t>((j + dj) * kColumns + i + di);
+      };
+      for (const std::uint16_t index :
+           {at(0, 0), at(1, 0), at(1, 1), at(0, 0), at(1, 1), at(0, 1)}) {
+        indices.push_back(index);
+      }
+    }
+  }
+  // Triangles in a scrambled order, so indices far apart share cache slots in turn.
+  for (std::size_t t = indices.size() / 3; t > 1; --t) {
+    const std::size_t other = random.Bits() % t;
+    for (int k = 0; k < 3; ++k) std::swap(indices[(t - 1) * 3 + k], indices[other * 3 + k]);
+  }
+  for (int call = 0; call < 3; ++call) {
+    std::vector<D3DTLVERTEX> vertices;
+    for (int j = 0; j < kRows; ++j) {
+      for (int i = 0; i < kColumns; ++i) {
+        vertices.push_back(Vertex(i * 2.1f, j * 2.3f, random.Bits(), random.Uniform(0.0f, 1.0f)));
+      }
+    }
+    std::vector<D3DTLVERTEX> copies;
+    for (const std::uint16_t index : indices) copies.push_back(vertices[index]);
+    ASSERT_EQ(shared.DrawIndexedPrimitive(
+                  D3DPT_TRIANGLELIST, vertices.data(), static_cast<std::uint32_t>(vertices.size()),
+                  indices.data(), static_cast<std::uint32_t>(indices.size()), 0),
+              DrawResult::Ok);
+    ASSERT_EQ(DrawList(copied, copies), DrawResult::Ok);
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        ASSERT_EQ(shared_target.At(x, y), copied_target.At(x, y))
+            << "call " << call << " at " << x << ", " << y;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace platform::raster::testing
