@@ -6,6 +6,11 @@
 #include <iosfwd>
 #include <string>
 
+// Text taken from a file, safe to print on a terminal: bytes outside printable ASCII become
+// "\xNN" and a backslash becomes "\\", so a name can never move the cursor, ring the bell or
+// change the terminal's state.
+std::string PrintableText(const std::string& Text);
+
 // Prints FileName to Out and returns 0; for a file the loader rejects, prints the loader's
 // message to Err and returns 1.
 int DumpModel(const std::string& FileName, std::ostream& Out, std::ostream& Err);
