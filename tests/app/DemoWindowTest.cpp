@@ -1,19 +1,21 @@
-// The real program in its window on an X display (the test command runs under xvfb-run): it is
-// started in assets/, the user's answers are given with xdotool ("No" to "FullScreen?", Start
-// in the device dialog), and screenshots of the display show the figure in the view and the
-// frame-rate text in the edit box. The menu's "Exit" then closes the program, which must end
-// with status 0. Skipped without a display or without the X tools.
+// The real program in its window, the way people run it: each test starts a virtual X server
+// of its own, with the openbox window manager on it or bare, starts the program in assets/ and
+// acts as the user with xdotool (answers, clicks, drags); screenshots of the display (written
+// to the test temporary folder, named in the output) show what the user would see. Skipped
+// when Xvfb, openbox or the X tools are missing.
 #include <gtest/gtest.h>
 
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -22,41 +24,38 @@
 
 #include "tests/components/TempConfigHome.h"
 #include "tests/support/Golden.h"
+#include "tests/support/WaitUntil.h"
+#include "tests/support/XServer.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using kor::testsupport::Picture;
+using testsupport::WaitUntil;
 
-// The form's client area after the start-up, and the places of the view and the edit box in it.
-constexpr int kClientHeight = 480;
+// The form after the start-up: a borderless 640 x 480 window at (0, 0), its menu bar on top.
+constexpr int kFormWidth = 640, kFormHeight = 480, kMenuBar = 19;
+// Places in the client area: the view and the edit box.
 constexpr int kViewLeft = 8, kViewTop = 32, kViewWidth = 512, kViewHeight = 386;
 constexpr int kEditLeft = 8, kEditTop = 8, kEditWidth = 121, kEditHeight = 20;
 // The dialog's Start button (8, 272, 75 x 25), and the menu bar's "File" with its "Exit" item.
 constexpr int kStartX = 8 + 37, kStartY = 272 + 12;
-constexpr int kFileX = 25, kFileY = 9, kExitX = 25, kExitY = 33;
+constexpr int kFileX = 20, kFileY = 9, kExitX = 25, kExitY = 33;
 // SDL's message boxes fill their buttons with this colour.
 constexpr int kBoxButtonRed = 105, kBoxButtonGreen = 102, kBoxButtonBlue = 99;
-
-std::string Output(const std::string& Command) {
-  std::string text;
-  if (FILE* pipe = popen(Command.c_str(), "r")) {
-    char buffer[4096];
-    size_t read = 0;
-    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, read);
-    pclose(pipe);
-  }
-  return text;
-}
-
-bool Succeeds(const std::string& Command) {
-  return std::system((Command + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 struct XWindow {
   std::string id;
   int x = 0, y = 0, width = 0, height = 0;  // on the root window
 };
+
+struct Rgb {
+  int r, g, b;
+};
+Rgb PixelAt(const Picture& P, int X, int Y) {
+  const std::uint8_t* p = &P.rgba[(static_cast<size_t>(Y) * P.width + X) * 4];
+  return {p[0], p[1], p[2]};
+}
 
 // One line of `xwininfo -root -tree`:
 //   0x600002 "FullScreen?": ("class" "Class")  200x100+593+407  +593+407
@@ -82,82 +81,51 @@ bool ParseTreeLine(const std::string& Line, XWindow& Window, std::string& Title,
          std::sscanf(place.c_str(), "%d%d", &Window.x, &Window.y) == 2;
 }
 
-// A top-level window whose title is Title (and whose class names Mark, when given), as
-// `xwininfo -root -tree` lists it.
-std::optional<XWindow> ListedWindow(const std::string& Title, const std::string& Mark) {
-  std::istringstream tree(Output("xwininfo -root -tree"));
-  for (std::string line; std::getline(tree, line);) {
-    XWindow window;
-    std::string title, middle;
-    if (!ParseTreeLine(line, window, title, middle) || title != Title) continue;
-    if (!Mark.empty() && middle.find(Mark) == std::string::npos) continue;
-    return window;
-  }
-  return std::nullopt;
-}
-
-// Waits about a second before looking (a window looked at while it opens may fail), then
-// looks every half second up to Timeout; a window found gets a moment to draw itself.
-std::optional<XWindow> WaitForWindow(const std::string& Title, const std::string& Mark = "",
-                                     std::chrono::seconds Timeout = 20s) {
-  std::this_thread::sleep_for(1s);
-  const auto end = std::chrono::steady_clock::now() + Timeout;
-  do {
-    if (auto window = ListedWindow(Title, Mark)) {
-      std::this_thread::sleep_for(300ms);
-      return ListedWindow(Title, Mark);
-    }
-    std::this_thread::sleep_for(500ms);
-  } while (std::chrono::steady_clock::now() < end);
-  return std::nullopt;
-}
-
-void Click(int X, int Y) {
-  Succeeds("xdotool mousemove " + std::to_string(X) + " " + std::to_string(Y));
-  std::this_thread::sleep_for(150ms);
-  Succeeds("xdotool click 1");
-}
-
-std::optional<Picture> Screenshot(const std::string& Window, const std::string& Path) {
-  if (!Succeeds("import -window " + Window + " " + Path)) return std::nullopt;
-  return kor::testsupport::ReadPng(Path);
-}
-
-struct Rgb {
-  int r, g, b;
+// The figure in a picture of the view: how many coloured pixels, and their bounding box.
+struct Figure {
+  int pixels = 0;
+  int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
 };
-Rgb PixelAt(const Picture& P, int X, int Y) {
-  const std::uint8_t* p = &P.rgba[(static_cast<size_t>(Y) * P.width + X) * 4];
-  return {p[0], p[1], p[2]};
+Figure FindFigure(const Picture& Shot, int Left, int Top, int Width, int Height) {
+  Figure f;
+  for (int y = 0; y < Height; ++y)
+    for (int x = 0; x < Width; ++x) {
+      const Rgb c = PixelAt(Shot, Left + x, Top + y);
+      if (std::max({c.r, c.g, c.b}) < 48 || std::min({c.r, c.g, c.b}) >= 230) continue;
+      ++f.pixels;
+      f.left = std::min(f.left, x);
+      f.right = std::max(f.right, x);
+      f.top = std::min(f.top, y);
+      f.bottom = std::max(f.bottom, y);
+    }
+  return f;
 }
 
 // The centre of the rightmost button of an SDL message box (the last answer, "No"), in the
 // box's own coordinates.
 std::optional<std::pair<int, int>> RightmostBoxButton(const Picture& Box) {
+  auto isButton = [&](int x, int y) {
+    const Rgb c = PixelAt(Box, x, y);
+    return c.r == kBoxButtonRed && c.g == kBoxButtonGreen && c.b == kBoxButtonBlue;
+  };
   int right = -1, top = Box.height, bottom = -1;
-  for (int y = 0; y < Box.height; ++y) {
-    for (int x = 0; x < Box.width; ++x) {
-      const Rgb c = PixelAt(Box, x, y);
-      if (c.r != kBoxButtonRed || c.g != kBoxButtonGreen || c.b != kBoxButtonBlue) continue;
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
-    }
-  }
+  for (int y = 0; y < Box.height; ++y)
+    for (int x = 0; x < Box.width; ++x)
+      if (isButton(x, y)) {
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
   if (right < 0) return std::nullopt;
   // The button's fill runs left from its right edge up to the gap between the buttons.
   int left = right;
-  const int middle = (top + bottom) / 2;
   for (int x = right; x >= 0; --x) {
     bool column = false;
-    for (int y = top; y <= bottom && !column; ++y) {
-      const Rgb c = PixelAt(Box, x, y);
-      column = c.r == kBoxButtonRed && c.g == kBoxButtonGreen && c.b == kBoxButtonBlue;
-    }
+    for (int y = top; y <= bottom && !column; ++y) column = isButton(x, y);
     if (!column) break;
     left = x;
   }
-  return std::make_pair((left + right) / 2, std::min(middle, top + 4));
+  return std::make_pair((left + right) / 2, std::min((top + bottom) / 2, top + 4));
 }
 
 // Where the edit box's text ends: the rightmost column holding a dark (text) pixel.
@@ -171,28 +139,41 @@ int TextEnd(const Picture& Shot, int Left, int Top) {
   return end;
 }
 
-class DemoWindowTest : public ::testing::Test {
+// The parameter: with the openbox window manager or on a bare X server.
+class DemoWindowTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-    for (const char* tool : {"xdotool", "xwininfo", "import"})
-      if (!Succeeds(std::string("command -v ") + tool)) GTEST_SKIP() << tool << " is missing";
+    for (const char* tool : {"Xvfb", "xdotool", "xwininfo", "xprop", "import"})
+      if (!testsupport::HaveCommand(tool)) GTEST_SKIP() << tool << " is missing";
+    if (GetParam() && !testsupport::HaveCommand("openbox")) GTEST_SKIP() << "openbox is missing";
+    x_ = std::make_unique<testsupport::XServer>(GetParam());
+    ASSERT_TRUE(x_->Running()) << x_->Why();
+    folder_ = ::testing::TempDir() + "korvel_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(folder_.begin(), folder_.end(), '/', '_');
+    folder_.insert(0, "/");
+    folder_ = ::testing::TempDir() + folder_.substr(folder_.rfind('/') + 1) + "_";
   }
   void TearDown() override {
-    if (pid_ <= 0) return;
-    // Still running after a failure: stop the program this test started. SDL turns SIGTERM
-    // into a quit request, which a program blocked in a message box never reads.
-    kill(pid_, SIGTERM);
-    if (WaitForExit(5s) < 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
+    if (pid_ > 0) {
+      // Still running after a failure: stop the program this test started. SDL turns SIGTERM
+      // into a quit request, which a program blocked in a message box never reads.
+      kill(pid_, SIGTERM);
+      if (WaitForExit(5s) < 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+      }
     }
+    x_.reset();
   }
 
-  void Start() {
+  // Starts the program in Folder (assets/ by default) with ConfigHome as XDG_CONFIG_HOME.
+  void Start(const std::string& Folder = KOR_ASSETS_DIR, const std::string& ConfigHome = "") {
     pid_ = fork();
     ASSERT_GE(pid_, 0);
     if (pid_ == 0) {
+      setenv("DISPLAY", x_->Display().c_str(), 1);
+      if (!ConfigHome.empty()) setenv("XDG_CONFIG_HOME", ConfigHome.c_str(), 1);
       // In a sanitizer build the libraries under SDL (D-Bus, Mesa's GL driver, unloaded before
       // the report) leave allocations at exit that the leak checker cannot tell from the
       // program's; the program's own are leak-checked by the headless end-to-end tests, which
@@ -200,93 +181,399 @@ class DemoWindowTest : public ::testing::Test {
       const char* asan = std::getenv("ASAN_OPTIONS");
       const std::string options = std::string(asan ? asan : "") + ":detect_leaks=0";
       setenv("ASAN_OPTIONS", options.c_str(), 1);
-      if (chdir(KOR_ASSETS_DIR) == 0) execl(KOR_DEMO_PROGRAM, KOR_DEMO_PROGRAM, nullptr);
+      if (chdir(Folder.c_str()) == 0) execl(KOR_DEMO_PROGRAM, KOR_DEMO_PROGRAM, nullptr);
       _exit(127);
     }
   }
 
   // The program's exit status, or -1 when it has not ended within Timeout.
-  int WaitForExit(std::chrono::seconds Timeout) {
-    const auto end = std::chrono::steady_clock::now() + Timeout;
-    while (std::chrono::steady_clock::now() < end) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      std::this_thread::sleep_for(100ms);
-    }
-    return -1;
+  int WaitForExit(std::chrono::milliseconds Timeout) {
+    int result = -1;
+    WaitUntil(
+        [&] {
+          int status = 0;
+          if (waitpid(pid_, &status, WNOHANG) != pid_) return false;
+          pid_ = -1;
+          result = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+          return true;
+        },
+        {}, Timeout, 50ms);
+    return result;
   }
 
+  // A top-level window whose title is Title (and whose class names Mark, when given).
+  std::optional<XWindow> Listed(const std::string& Title, const std::string& Mark = "") const {
+    std::istringstream tree(x_->Output("xwininfo -root -tree"));
+    for (std::string line; std::getline(tree, line);) {
+      XWindow window;
+      std::string title, middle;
+      if (!ParseTreeLine(line, window, title, middle) || title != Title) continue;
+      if (!Mark.empty() && middle.find(Mark) == std::string::npos) continue;
+      return window;
+    }
+    return std::nullopt;
+  }
+
+  // Waits for the window to be listed and viewable; then gives it a moment to draw itself
+  // (a window looked at while it opens may not show its contents yet).
+  std::optional<XWindow> WaitForWindow(const std::string& Title, const std::string& Mark = "") {
+    std::optional<XWindow> found;
+    WaitUntil(
+        [&] {
+          found = Listed(Title, Mark);
+          return found &&
+                 x_->Output("xwininfo -id " + found->id).find("IsViewable") != std::string::npos;
+        },
+        {}, testsupport::kWindowDeadline, 200ms);
+    if (!found) return std::nullopt;
+    std::this_thread::sleep_for(700ms);
+    return Listed(Title, Mark);
+  }
+
+  bool Gone(const std::string& Title, const std::string& Mark = "") {
+    return WaitUntil([&] { return !Listed(Title, Mark); }, {}, testsupport::kWindowDeadline, 100ms);
+  }
+
+  void MoveTo(int X, int Y) {
+    x_->Run("xdotool mousemove " + std::to_string(X) + " " + std::to_string(Y));
+    std::this_thread::sleep_for(100ms);
+  }
+  void Click(int X, int Y) {
+    MoveTo(X, Y);
+    x_->Run("xdotool click 1");
+  }
+
+  // A screenshot of the window (or "root"), kept as Name.png in the test's temporary folder.
+  std::optional<Picture> Shot(const std::string& Window, const std::string& Name) {
+    const std::string path = folder_ + Name + (GetParam() ? "_openbox" : "_bare") + ".png";
+    if (x_->Run("import -window " + Window + " " + path + " >/dev/null 2>&1") != 0)
+      return std::nullopt;
+    std::printf("screenshot: %s\n", path.c_str());
+    return kor::testsupport::ReadPng(path);
+  }
+
+  // Answers "FullScreen?" with its right-hand button, No.
+  void AnswerNo() {
+    const auto box = WaitForWindow("FullScreen?");
+    ASSERT_TRUE(box) << "the FullScreen? box did not open";
+    const auto picture = Shot(box->id, "box");
+    ASSERT_TRUE(picture);
+    const auto no = RightmostBoxButton(*picture);
+    ASSERT_TRUE(no) << "no button found in the box";
+    Click(box->x + no->first, box->y + no->second);
+  }
+
+  // Presses Start in the device dialog.
+  void PressStart() {
+    const auto dialog = WaitForWindow("KorEnumWindow", "KorvelDemo");
+    ASSERT_TRUE(dialog) << "the device dialog did not open";
+    Click(dialog->x + kStartX, dialog->y + kStartY);
+    ASSERT_TRUE(Gone("KorEnumWindow", "KorvelDemo")) << "the dialog is still open";
+  }
+
+  // The running demo's figure in the view, from a screenshot of the whole screen.
+  Figure ViewFigure(const std::string& Name) {
+    const auto shot = Shot("root", Name);
+    EXPECT_TRUE(shot);
+    if (!shot) return {};
+    return FindFigure(*shot, kViewLeft, kMenuBar + kViewTop, kViewWidth, kViewHeight);
+  }
+
+  // Ends the program with File, Exit; its status.
+  int ExitThroughTheMenu() {
+    Click(kFileX, kFileY);
+    std::this_thread::sleep_for(500ms);
+    Click(kExitX, kExitY);
+    return WaitForExit(testsupport::kWindowDeadline);
+  }
+
+  std::unique_ptr<testsupport::XServer> x_;
+  std::string folder_;
   TempConfigHome config_;
   pid_t pid_ = -1;
 };
 
-TEST_F(DemoWindowTest, TheFigureAndTheFrameRateShowAndExitEndsTheProgram) {
-  const std::string folder = ::testing::TempDir();
+TEST_P(DemoWindowTest, AfterNoTheWholeFormAndItsMenuAreOnScreenAndExitEndsTheProgram) {
   Start();
-
-  // "FullScreen?": No, the box's right-hand button.
-  const auto box = WaitForWindow("FullScreen?");
-  ASSERT_TRUE(box) << "the FullScreen? box did not open";
-  const auto boxShot = Screenshot(box->id, folder + "korvel_box.png");
-  ASSERT_TRUE(boxShot);
-  const auto no = RightmostBoxButton(*boxShot);
-  ASSERT_TRUE(no) << "no button found in " << folder << "korvel_box.png";
-  Click(box->x + no->first, box->y + no->second);
-
-  // The device dialog: Start. The main form is already the borderless window at (0, 0).
+  AnswerNo();
   const auto dialog = WaitForWindow("KorEnumWindow", "KorvelDemo");
   ASSERT_TRUE(dialog) << "the device dialog did not open";
-  const auto form = ListedWindow("Form1", "KorvelDemo");
+
+  // The main form is the borderless window at (0, 0), 640 x 480 with its menu bar.
+  const auto form = Listed("Form1", "KorvelDemo");
   ASSERT_TRUE(form);
   EXPECT_EQ(form->x, 0);
   EXPECT_EQ(form->y, 0);
-  EXPECT_EQ(form->width, 640);
-  const int clientTop = form->height - kClientHeight;  // below the menu bar
-  const auto before = Screenshot("root", folder + "korvel_dialog.png");
+  EXPECT_EQ(form->width, kFormWidth);
+  EXPECT_EQ(form->height, kFormHeight);
+  const auto before = Shot("root", "dialog");
   ASSERT_TRUE(before);
+  // The menu bar at the top of the screen: its face, with "File" written on it.
+  int face = 0, text = 0;
+  for (int y = 0; y < kMenuBar; ++y)
+    for (int x = 0; x < 60; ++x) {
+      const Rgb c = PixelAt(*before, x, y);
+      face += c.r > 200 && c.g > 200 && c.b > 200;
+      text += c.r + c.g + c.b < 200;
+    }
+  EXPECT_GT(face, 60 * kMenuBar / 2) << "no menu bar at the top of the screen";
+  EXPECT_GT(text, 10) << "no \"File\" on the menu bar";
+
   Click(dialog->x + kStartX, dialog->y + kStartY);
-
-  std::this_thread::sleep_for(2s);
-  EXPECT_FALSE(ListedWindow("KorEnumWindow", "KorvelDemo")) << "the dialog is still open";
-  const std::string shotPath = folder + "korvel_window.png";
-  const auto shot = Screenshot("root", shotPath);
+  ASSERT_TRUE(Gone("KorEnumWindow", "KorvelDemo")) << "the dialog is still open";
+  std::this_thread::sleep_for(1500ms);
+  const auto shot = Shot("root", "window");
   ASSERT_TRUE(shot);
-  std::printf("screenshot: %s\n", shotPath.c_str());
-
-  // The view shows the drawing: a black background with the coloured figure on it (before
-  // the start-up it showed the white desktop).
-  int black = 0, coloured = 0;
+  // The view shows the drawing: a black background with the coloured figure on it.
+  int black = 0;
   for (int y = 0; y < kViewHeight; ++y)
     for (int x = 0; x < kViewWidth; ++x) {
-      const Rgb c = PixelAt(*shot, form->x + kViewLeft + x, form->y + clientTop + kViewTop + y);
-      const int high = std::max({c.r, c.g, c.b});
-      black += high < 16;
-      coloured += high >= 48 && std::min({c.r, c.g, c.b}) < 230;
+      const Rgb c = PixelAt(*shot, kViewLeft + x, kMenuBar + kViewTop + y);
+      black += std::max({c.r, c.g, c.b}) < 16;
     }
   EXPECT_GT(black, kViewWidth * kViewHeight / 2) << "the view's background is not drawn";
-  EXPECT_GT(coloured, 2000) << "the figure is not drawn";
-
+  EXPECT_GT(FindFigure(*shot, kViewLeft, kMenuBar + kViewTop, kViewWidth, kViewHeight).pixels, 2000)
+      << "the figure is not drawn";
   // The edit box's "Edit1" became the longer "FPS =" text.
-  const int editLeft = form->x + kEditLeft, editTop = form->y + clientTop + kEditTop;
-  const int endBefore = TextEnd(*before, editLeft, editTop);
-  const int endAfter = TextEnd(*shot, editLeft, editTop);
+  const int endBefore = TextEnd(*before, kEditLeft, kMenuBar + kEditTop);
+  const int endAfter = TextEnd(*shot, kEditLeft, kMenuBar + kEditTop);
   EXPECT_GT(endBefore, 0) << "no text in the edit box before the start-up";
   EXPECT_GT(endAfter, endBefore + 8) << "the frame-rate text does not show";
 
-  // File, Exit: the program releases everything and ends normally.
-  Click(form->x + kFileX, form->y + kFileY);
-  std::this_thread::sleep_for(500ms);
-  Click(form->x + kExitX, form->y + kExitY);
-  EXPECT_EQ(WaitForExit(20s), 0);
-
+  EXPECT_EQ(ExitThroughTheMenu(), 0);
   // Start stored the first run's choice.
   std::ifstream stored(config_.Folder() / "Korvel_Soft.ini");
+  std::stringstream saved;
+  saved << stored.rdbuf();
+  EXPECT_NE(saved.str().find("Enum_Checkbox=-1"), std::string::npos) << saved.str();
+}
+
+TEST_P(DemoWindowTest, ADragReleasedOutsideTheWindowStopsTurning) {
+  Start();
+  AnswerNo();
+  PressStart();
+  std::this_thread::sleep_for(1s);
+  // The figure sways on its own: its box over a few pictures gives the range of the sway.
+  auto range = [&](const std::string& Name) {
+    Figure low, high;
+    low.top = low.bottom = low.left = low.right = 1 << 20;
+    high.top = high.bottom = high.left = high.right = -1;
+    for (int i = 0; i < 4; ++i) {
+      const Figure f = ViewFigure(Name + std::to_string(i));
+      for (auto [lo, hi, v] :
+           {std::tuple{&low.top, &high.top, f.top}, std::tuple{&low.bottom, &high.bottom, f.bottom},
+            std::tuple{&low.left, &high.left, f.left},
+            std::tuple{&low.right, &high.right, f.right}}) {
+        *lo = std::min(*lo, v);
+        *hi = std::max(*hi, v);
+      }
+      std::this_thread::sleep_for(150ms);
+    }
+    return std::pair{low, high};
+  };
+  const int viewX = kViewLeft + kViewWidth / 2, viewY = kMenuBar + kViewTop + kViewHeight / 2;
+  // Drag from the view's centre down past the window's bottom edge and let go there.
+  MoveTo(viewX, viewY);
+  x_->Run("xdotool mousedown 1");
+  for (int y = viewY + 40; y <= 700; y += 40) MoveTo(viewX + 5, y);
+  x_->Run("xdotool mouseup 1");
+  std::this_thread::sleep_for(500ms);
+  const auto [low, high] = range("after_drag");
+  // Back over the view with no button held: moving up and down must turn nothing now.
+  for (int y = kMenuBar + kViewTop + 20; y < kMenuBar + kViewTop + kViewHeight; y += 30)
+    MoveTo(viewX - 100, y);
+  MoveTo(viewX - 100, kMenuBar + kViewTop + 10);
+  std::this_thread::sleep_for(500ms);
+  const auto [low2, high2] = range("after_moves");
+  // A stuck drag would have tilted the figure by about 3.5 radians about the x axis: its box
+  // would lie far outside the range of the sway seen before.
+  constexpr int kSlack = 12;
+  EXPECT_GE(low2.top, low.top - kSlack);
+  EXPECT_LE(high2.top, high.top + kSlack);
+  EXPECT_GE(low2.bottom, low.bottom - kSlack);
+  EXPECT_LE(high2.bottom, high.bottom + kSlack);
+  std::printf("figure top %d..%d then %d..%d, bottom %d..%d then %d..%d\n", low.top, high.top,
+              low2.top, high2.top, low.bottom, high.bottom, low2.bottom, high2.bottom);
+
+  // The same measure sees a real drag: a drag up by 150 pixels tilts the figure.
+  MoveTo(viewX, viewY);
+  x_->Run("xdotool mousedown 1");
+  for (int step = 1; step <= 5; ++step) MoveTo(viewX, viewY - 30 * step);
+  x_->Run("xdotool mouseup 1");
+  std::this_thread::sleep_for(500ms);
+  const auto [low3, high3] = range("after_second_drag");
+  EXPECT_TRUE(low3.top < low.top - kSlack || high3.top > high.top + kSlack ||
+              low3.bottom < low.bottom - kSlack || high3.bottom > high.bottom + kSlack)
+      << "a drag inside the view did not turn the figure: the check above proves nothing";
+  EXPECT_EQ(ExitThroughTheMenu(), 0);
+}
+
+TEST_P(DemoWindowTest, AnUnwritableSettingsFolderStillStartsTheDemo) {
+  // A configuration folder below a plain file cannot be made, not even by root.
+  const std::string blocker = folder_ + "settings_blocker";
+  std::ofstream(blocker) << "a file, not a folder\n";
+  Start(KOR_ASSETS_DIR, blocker + "/config");
+  AnswerNo();
+  PressStart();
+  // One warning says the choice could not be saved; Return answers its OK.
+  const auto warning = WaitForWindow("Warning");
+  ASSERT_TRUE(warning) << "no warning that the choice was not saved";
+  Shot("root", "warning");
+  x_->Run("xdotool mousemove " + std::to_string(warning->x + warning->width / 2) + " " +
+          std::to_string(warning->y + warning->height / 2) + " click 1 key Return");
+  ASSERT_TRUE(Gone("Warning"));
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_GT(ViewFigure("unsaved").pixels, 2000) << "the demo did not start";
+  EXPECT_FALSE(Listed("Warning")) << "the warning came back";
+  EXPECT_EQ(ExitThroughTheMenu(), 0);
+}
+
+TEST_P(DemoWindowTest, AClosedQuestionIsANoAndAClosedDialogIsExit) {
+  Start();
+  const auto box = WaitForWindow("FullScreen?");
+  ASSERT_TRUE(box);
+  ASSERT_TRUE(x_->CloseWindow(box->id));
+  const auto dialog = WaitForWindow("KorEnumWindow", "KorvelDemo");
+  ASSERT_TRUE(dialog) << "the device dialog did not open";
+  // Windowed, as after No: the form is the 640 x 480 window, not the whole screen.
+  const auto form = Listed("Form1", "KorvelDemo");
+  ASSERT_TRUE(form);
+  EXPECT_EQ(form->width, kFormWidth);
+  EXPECT_EQ(form->height, kFormHeight);
+  Shot("root", "closed_question");
+  // Closing the dialog is Exit: the program ends at once and saves nothing.
+  ASSERT_TRUE(x_->CloseWindow(dialog->id));
+  EXPECT_EQ(WaitForExit(testsupport::kWindowDeadline), 0);
+  EXPECT_FALSE(config_.HoldsAnyFile());
+}
+
+TEST_P(DemoWindowTest, FullScreenShowsTheWholePictureLetterboxed) {
+  Start();
+  const auto box = WaitForWindow("FullScreen?");
+  ASSERT_TRUE(box);
+  // Yes is the default button: Return.
+  x_->Run("xdotool mousemove " + std::to_string(box->x + box->width / 2) + " " +
+          std::to_string(box->y + 10) + " click 1 key Return");
+  PressStart();
+  std::this_thread::sleep_for(1500ms);
+  const auto form = Listed("Form1", "KorvelDemo");
+  ASSERT_TRUE(form);
+  EXPECT_EQ(form->x, 0);
+  EXPECT_EQ(form->y, 0);
+  EXPECT_EQ(form->width, 1024);
+  EXPECT_EQ(form->height, 768);
+  const auto shot = Shot("root", "fullscreen");
+  ASSERT_TRUE(shot);
+  // The 640 x 480 screen fills the 1024 x 768 display (the same shape): the view's picture,
+  // 512 x 368 at (64, 56), is 1.6 times as large at (102, 90).
+  const Figure figure = FindFigure(*shot, 0, 0, 1024, 768);
+  EXPECT_GT(figure.pixels, 2000 * 2) << "the figure is not drawn";
+  EXPECT_GE(figure.left, 102);
+  EXPECT_LE(figure.right, 102 + 819);
+  EXPECT_GE(figure.top, 90);
+  EXPECT_LE(figure.bottom, 90 + 589);
+  // Close with the window manager's close (or what it sends): the release, status 0.
+  ASSERT_TRUE(x_->CloseWindow(form->id));
+  EXPECT_EQ(WaitForExit(testsupport::kWindowDeadline), 0);
+}
+
+TEST_P(DemoWindowTest, AMissingAssetIsExplainedInABoxThatFitsBesideARepaintedWindow) {
+  const std::string empty = folder_ + "no_assets";
+  std::filesystem::create_directories(empty);
+  Start(empty);
+  AnswerNo();
+  const auto dialog = WaitForWindow("KorEnumWindow", "KorvelDemo");
+  ASSERT_TRUE(dialog);
+  const auto before = Shot("root", "before_error");
+  ASSERT_TRUE(before);
+  Click(dialog->x + kStartX, dialog->y + kStartY);
+  const auto error = WaitForWindow("Error");
+  ASSERT_TRUE(error) << "no error box";
+  const auto shot = Shot("root", "error");
+  ASSERT_TRUE(shot);
+  // The long message (a whole path and a hint) is wrapped: the box lies on the screen.
+  EXPECT_GE(error->x, 0);
+  EXPECT_LE(error->x + error->width, 1024);
+  EXPECT_LT(error->width, 700);
+  // Where the dialog was, the main window shows itself again, not the dialog's remains:
+  // outside the error box, the form's part that the dialog covered looks as it did before.
+  int same = 0, compared = 0;
+  for (int y = dialog->y; y < std::min(dialog->y + dialog->height, kFormHeight); ++y)
+    for (int x = dialog->x; x < std::min(dialog->x + dialog->width, kFormWidth); ++x) {
+      if (x >= error->x - 8 && x < error->x + error->width + 8 && y >= error->y - 30 &&
+          y < error->y + error->height + 8)
+        continue;
+      const Rgb a = PixelAt(*before, x, y), b = PixelAt(*shot, x, y);
+      ++compared;
+      same += a.r == b.r && a.g == b.g && a.b == b.b;
+    }
+  ASSERT_GT(compared, 1000);
+  EXPECT_LT(same, compared / 2) << "the dialog's remains are still there";
+  x_->Run("xdotool key Return");
+  ASSERT_TRUE(Gone("Error"));
+  EXPECT_EQ(ExitThroughTheMenu(), 0);
+}
+
+// Processor seconds the process has used so far (user and system).
+double ProcessorSeconds(pid_t Process) {
+  std::ifstream stat("/proc/" + std::to_string(Process) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  std::istringstream fields(text.substr(text.rfind(')') + 2));  // after the command's name
+  std::vector<std::string> values;
+  for (std::string value; fields >> value;) values.push_back(value);
+  if (values.size() < 13) return 0;
+  // Fields 14 and 15 of the line (utime, stime) are the 12th and 13th after the name.
+  return (std::stod(values[11]) + std::stod(values[12])) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+TEST_P(DemoWindowTest, AMinimisedDemoWaitsInsteadOfDrawing) {
+  Start();
+  AnswerNo();
+  PressStart();
+  const auto form = Listed("Form1", "KorvelDemo");
+  ASSERT_TRUE(form);
+  std::this_thread::sleep_for(1s);
+  const double visibleStart = ProcessorSeconds(pid_);
+  std::this_thread::sleep_for(2s);
+  const double visible = ProcessorSeconds(pid_) - visibleStart;
+  // With a window manager the window is minimised; on a bare server, unmapped.
+  x_->Run(std::string("xdotool ") + (GetParam() ? "windowminimize " : "windowunmap ") + form->id);
+  std::this_thread::sleep_for(1s);
+  const double hiddenStart = ProcessorSeconds(pid_);
+  std::this_thread::sleep_for(2s);
+  const double hidden = ProcessorSeconds(pid_) - hiddenStart;
+  std::printf("processor time in 2 s: %.2f s shown, %.2f s minimised\n", visible, hidden);
+  EXPECT_LT(hidden, 0.2) << "the demo kept drawing while it could not be seen";
+  // Shown again, it draws again.
+  x_->Run(std::string("xdotool ") + (GetParam() ? "windowactivate " : "windowmap ") + form->id);
+  std::this_thread::sleep_for(1s);
+  const double againStart = ProcessorSeconds(pid_);
+  std::this_thread::sleep_for(1s);
+  EXPECT_GT(ProcessorSeconds(pid_) - againStart, hidden / 2 + 0.05) << "no frames after restoring";
+  EXPECT_EQ(ExitThroughTheMenu(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManager, DemoWindowTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& Info) {
+                           return Info.param ? std::string("Openbox") : std::string("Bare");
+                         });
+
+// With no display at all the program says so plainly, and where to go instead.
+TEST(DemoWithoutDisplayTest, SaysThatNoDisplayWasFoundAndNamesSnapshot) {
+  const std::string out = ::testing::TempDir() + "korvel_no_display.txt";
+  const std::string command = std::string("cd ") + KOR_ASSETS_DIR +
+                              " && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " +
+                              KOR_DEMO_PROGRAM + " >" + out + " 2>&1";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  std::ifstream in(out);
   std::stringstream text;
-  text << stored.rdbuf();
-  EXPECT_NE(text.str().find("Enum_Checkbox=-1"), std::string::npos) << text.str();
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("no display was found"), std::string::npos) << text.str();
+  EXPECT_NE(text.str().find("snapshot"), std::string::npos) << text.str();
+  EXPECT_EQ(text.str().find("zenity"), std::string::npos) << text.str();
+  EXPECT_EQ(text.str().find("XDG_RUNTIME_DIR"), std::string::npos) << text.str();
 }
 
 }  // namespace
