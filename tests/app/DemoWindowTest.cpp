@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -285,12 +286,38 @@ class DemoWindowTest : public ::testing::TestWithParam<bool> {
     return FindFigure(*shot, kViewLeft, kMenuBar + kViewTop, kViewWidth, kViewHeight);
   }
 
-  // Ends the program with File, Exit; its status.
+  // Waits until a screenshot of the whole screen shows what Wanted looks for; that picture.
+  std::optional<Picture> WaitForScreen(const std::string& Name,
+                                       const std::function<bool(const Picture&)>& Wanted) {
+    std::optional<Picture> shot;
+    WaitUntil([&] { return (shot = Shot("root", Name)) && Wanted(*shot); }, {},
+              testsupport::kWindowDeadline, 200ms);
+    return shot;
+  }
+  // Waits until the view shows the figure (the demo draws its frames).
+  Figure WaitForFigure(const std::string& Name) {
+    Figure figure;
+    WaitForScreen(Name, [&](const Picture& Shot) {
+      figure = FindFigure(Shot, kViewLeft, kMenuBar + kViewTop, kViewWidth, kViewHeight);
+      return figure.pixels > 2000;
+    });
+    return figure;
+  }
+
+  // Ends the program with File, Exit; its status. A menu that has not opened yet when Exit is
+  // clicked is tried again.
   int ExitThroughTheMenu() {
-    Click(kFileX, kFileY);
-    std::this_thread::sleep_for(500ms);
-    Click(kExitX, kExitY);
-    return WaitForExit(testsupport::kWindowDeadline);
+    int status = -1;
+    WaitUntil(
+        [&] {
+          Click(kFileX, kFileY);
+          std::this_thread::sleep_for(300ms);
+          Click(kExitX, kExitY);
+          status = WaitForExit(3s);
+          return status >= 0;
+        },
+        {}, testsupport::kWindowDeadline, 100ms);
+    return status;
   }
 
   std::unique_ptr<testsupport::XServer> x_;
@@ -327,8 +354,12 @@ TEST_P(DemoWindowTest, AfterNoTheWholeFormAndItsMenuAreOnScreenAndExitEndsThePro
 
   Click(dialog->x + kStartX, dialog->y + kStartY);
   ASSERT_TRUE(Gone("KorEnumWindow", "KorvelDemo")) << "the dialog is still open";
-  std::this_thread::sleep_for(1500ms);
-  const auto shot = Shot("root", "window");
+  const int endBefore = TextEnd(*before, kEditLeft, kMenuBar + kEditTop);
+  const auto shot = WaitForScreen("window", [&](const Picture& Shot) {
+    return FindFigure(Shot, kViewLeft, kMenuBar + kViewTop, kViewWidth, kViewHeight).pixels >
+               2000 &&
+           TextEnd(Shot, kEditLeft, kMenuBar + kEditTop) > endBefore + 8;
+  });
   ASSERT_TRUE(shot);
   // The view shows the drawing: a black background with the coloured figure on it.
   int black = 0;
@@ -341,7 +372,6 @@ TEST_P(DemoWindowTest, AfterNoTheWholeFormAndItsMenuAreOnScreenAndExitEndsThePro
   EXPECT_GT(FindFigure(*shot, kViewLeft, kMenuBar + kViewTop, kViewWidth, kViewHeight).pixels, 2000)
       << "the figure is not drawn";
   // The edit box's "Edit1" became the longer "FPS =" text.
-  const int endBefore = TextEnd(*before, kEditLeft, kMenuBar + kEditTop);
   const int endAfter = TextEnd(*shot, kEditLeft, kMenuBar + kEditTop);
   EXPECT_GT(endBefore, 0) << "no text in the edit box before the start-up";
   EXPECT_GT(endAfter, endBefore + 8) << "the frame-rate text does not show";
@@ -368,7 +398,7 @@ TEST_P(DemoWindowTest, ADragReleasedOutsideTheWindowStopsTurning) {
   Start();
   AnswerNo();
   PressStart();
-  std::this_thread::sleep_for(1s);
+  ASSERT_GT(WaitForFigure("started").pixels, 2000);
   // The upper body sways a lot; the base (the disc) stays: its bottom and right edges show
   // how the figure is turned.
   auto sway = [&](const std::string& Name) {
@@ -430,8 +460,7 @@ TEST_P(DemoWindowTest, AnUnwritableSettingsFolderStillStartsTheDemo) {
   Shot("root", "warning");
   AnswerBox("Warning");
   ASSERT_TRUE(Gone("KorEnumWindow", "KorvelDemo")) << "the dialog is still open";
-  std::this_thread::sleep_for(1500ms);
-  EXPECT_GT(ViewFigure("unsaved").pixels, 2000) << "the demo did not start";
+  EXPECT_GT(WaitForFigure("unsaved").pixels, 2000) << "the demo did not start";
   EXPECT_FALSE(Listed("Warning")) << "the warning came back";
   EXPECT_EQ(ExitThroughTheMenu(), 0);
 }
@@ -459,14 +488,17 @@ TEST_P(DemoWindowTest, FullScreenShowsTheWholePictureLetterboxed) {
   Start();
   AnswerBox("FullScreen?", false);  // Yes
   PressStart();
-  std::this_thread::sleep_for(1500ms);
-  const auto form = Listed("Form1", "KorvelDemo");
+  std::optional<XWindow> form;
+  WaitUntil([&] { return (form = Listed("Form1", "KorvelDemo")) && form->width == 1024; }, {},
+            testsupport::kWindowDeadline, 200ms);
   ASSERT_TRUE(form);
   EXPECT_EQ(form->x, 0);
   EXPECT_EQ(form->y, 0);
   EXPECT_EQ(form->width, 1024);
   EXPECT_EQ(form->height, 768);
-  const auto shot = Shot("root", "fullscreen");
+  const auto shot = WaitForScreen("fullscreen", [](const Picture& Shot) {
+    return FindFigure(Shot, 0, 0, 1024, 768).pixels > 4000;
+  });
   ASSERT_TRUE(shot);
   // The 640 x 480 screen fills the 1024 x 768 display (the same shape): the view's picture,
   // 512 x 368 at (64, 56), is 1.6 times as large at (102, 90).
@@ -545,7 +577,7 @@ TEST_P(DemoWindowTest, AMinimisedDemoWaitsInsteadOfDrawing) {
   PressStart();
   const auto form = Listed("Form1", "KorvelDemo");
   ASSERT_TRUE(form);
-  std::this_thread::sleep_for(1s);
+  ASSERT_GT(WaitForFigure("started").pixels, 2000);
   const double visibleStart = ProcessorSeconds(pid_);
   std::this_thread::sleep_for(2s);
   const double visible = ProcessorSeconds(pid_) - visibleStart;

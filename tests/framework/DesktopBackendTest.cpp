@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -384,8 +385,11 @@ TEST_P(DesktopTest, TheIdleEventRunsBackToBackAndClosingTheWindowEndsTheLoop) {
   int passes = 0;
   bool closed = false;
   main->OnClose = [&](TObject*, TCloseAction&) { closed = true; };
+  const auto deadline = std::chrono::steady_clock::now() + testsupport::kWindowDeadline;
   Application->OnIdle = [&](TObject*, bool& Done) {
     Done = false;
+    // A close that never arrives ends the loop at the deadline, and the test fails.
+    if (std::chrono::steady_clock::now() > deadline) Application->Terminate();
     if (++passes == 200) {
       SDL_Event event{};
       event.type = SDL_WINDOWEVENT;

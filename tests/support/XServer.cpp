@@ -1,6 +1,7 @@
 #include "tests/support/XServer.h"
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -62,6 +63,7 @@ bool XServer::StartServer(int Width, int Height) {
   const std::string screen = std::to_string(Width) + "x" + std::to_string(Height) + "x24";
   server_ = fork();
   if (server_ == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);  // a test killed by its timeout leaves no server behind
     close(pipeEnds[0]);
     // Xvfb picks a free display number and writes it to the descriptor given.
     const std::string fd = std::to_string(pipeEnds[1]);
@@ -90,6 +92,7 @@ bool XServer::StartWindowManager() {
   }
   windowManager_ = fork();
   if (windowManager_ == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     setenv("DISPLAY", display_.c_str(), 1);
     // openbox's own settings of the user running the tests are not read: a folder of its own.
     const std::string home = "/tmp/kor_openbox_" + std::to_string(getpid());
@@ -106,8 +109,51 @@ bool XServer::StartWindowManager() {
                std::string::npos;
       },
       {}, kWindowDeadline, 50ms);
-  if (!managing) why_ = "openbox did not start";
-  return managing;
+  if (!managing) {
+    why_ = "openbox did not start";
+    return false;
+  }
+  if (!ProbeWindowManager()) {
+    why_ = "openbox does not manage windows";
+    return false;
+  }
+  return true;
+}
+
+bool XServer::ProbeWindowManager() const {
+  // openbox announces itself before its start-up is over, and a window mapped in between may
+  // never be managed (a program waiting for it to appear would wait for ever). A probe window
+  // is mapped, again if need be, until openbox marks it as managed (WM_STATE).
+  ::Display* connection = XOpenDisplay(display_.c_str());
+  if (!connection) return false;
+  const ::Window probe =
+      XCreateSimpleWindow(connection, DefaultRootWindow(connection), 0, 0, 10, 10, 0, 0, 0);
+  const Atom state = XInternAtom(connection, "WM_STATE", False);
+  auto isManaged = [&] {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(connection, probe, state, 0, 2, False, AnyPropertyType, &type, &format,
+                       &count, &after, &data);
+    if (data) XFree(data);
+    return count > 0;
+  };
+  // Each attempt maps the probe and gives openbox a second to take it.
+  const bool managed = WaitUntil(
+      [&] {
+        XMapWindow(connection, probe);
+        XSync(connection, False);
+        if (WaitUntil(isManaged, {}, std::chrono::seconds(1), std::chrono::milliseconds(20)))
+          return true;
+        XUnmapWindow(connection, probe);
+        XSync(connection, False);
+        return false;
+      },
+      {}, kWindowDeadline, std::chrono::milliseconds(50));
+  XDestroyWindow(connection, probe);
+  XCloseDisplay(connection);
+  return managed;
 }
 
 bool XServer::CloseWindow(const std::string& Window) const {

@@ -38,6 +38,8 @@ class XServer {
  private:
   bool StartServer(int Width, int Height);
   bool StartWindowManager();
+  // Waits until openbox manages a window mapped now.
+  bool ProbeWindowManager() const;
 
   pid_t server_ = -1;
   pid_t windowManager_ = -1;
