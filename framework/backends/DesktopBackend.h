@@ -20,9 +20,10 @@
 // throws EBackendError rather than blocking; long texts are wrapped to fit the screen, and a
 // box closed by the window manager gives the safe answer (MessageBoxClosedAnswer).
 //
-// Fonts: ImGui's default pixel font (13 pixels), with the Japanese glyphs a form's texts need
-// merged in from the first font of DesktopOptions::GlyphFonts that exists; without one, such
-// characters show as '?'. The menu bar is kMenuBarHeight high whatever the fonts.
+// Fonts: ImGui's default pixel font (13 pixels), with the glyphs beyond ASCII that a form's
+// texts need (as the form holds them when its window is made) merged in from the first font of
+// DesktopOptions::GlyphFonts that exists; without one, such characters show as '?'. The menu
+// bar is kMenuBarHeight high whatever the fonts.
 //
 // While every window is minimised or unmapped the backend is asleep: the loop waits for
 // input instead of running the idle event. A drag that began on a form ends with the button's
