@@ -496,18 +496,21 @@ TEST_P(DemoWindowTest, FullScreenShowsTheWholePictureLetterboxed) {
   EXPECT_EQ(form->y, 0);
   EXPECT_EQ(form->width, 1024);
   EXPECT_EQ(form->height, 768);
-  const auto shot = WaitForScreen("fullscreen", [](const Picture& Shot) {
-    return FindFigure(Shot, 0, 0, 1024, 768).pixels > 4000;
+  // The 640 x 480 screen fills the 1024 x 768 display (the same shape): the view's picture,
+  // 512 x 368 at (64, 56), is 1.6 times as large at (102, 90). Until the window has drawn
+  // itself full screen, a screenshot may still show its windowed layout.
+  Figure figure;
+  const auto shot = WaitForScreen("fullscreen", [&](const Picture& Shot) {
+    figure = FindFigure(Shot, 0, 0, 1024, 768);
+    return figure.pixels > 4000 && figure.left >= 102 && figure.top >= 90;
   });
   ASSERT_TRUE(shot);
-  // The 640 x 480 screen fills the 1024 x 768 display (the same shape): the view's picture,
-  // 512 x 368 at (64, 56), is 1.6 times as large at (102, 90).
-  const Figure figure = FindFigure(*shot, 0, 0, 1024, 768);
   EXPECT_GT(figure.pixels, 2000 * 2) << "the figure is not drawn";
   EXPECT_GE(figure.left, 102);
   EXPECT_LE(figure.right, 102 + 819);
   EXPECT_GE(figure.top, 90);
   EXPECT_LE(figure.bottom, 90 + 589);
+
   // Close with the window manager's close (or what it sends): the release, status 0.
   ASSERT_TRUE(x_->CloseWindow(form->id));
   EXPECT_EQ(WaitForExit(testsupport::kWindowDeadline), 0);
