@@ -12,8 +12,16 @@ int main() {
     Application->Initialize();
     Application->CreateForm(Form1);
     Application->Run();
+  } catch (const ENoDisplay& error) {
+    std::fprintf(stderr,
+                 "KorvelDemo: %s.\n"
+                 "The demo shows its window on a desktop and cannot run without one. To render "
+                 "the\ndemonstration without a display, use snapshot (see the README), from "
+                 "assets/:\n    ../build/tools/snapshot/snapshot 20 /tmp/frame.png\n",
+                 error.what());
+    return 1;
   } catch (const EBackendError& error) {
-    // No display, or a message box the desktop cannot show: nothing the user can answer.
+    // A message box the desktop cannot show: nothing the user can answer.
     std::fprintf(stderr, "KorvelDemo: %s\n", error.what());
     return 1;
   }

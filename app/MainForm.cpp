@@ -1,9 +1,11 @@
 #include "app/MainForm.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "components/KorEnumWin.h"
 #include "framework/Application.h"
+#include "framework/Exceptions.h"
 #include "platform/d3d/D3DTypes.h"
 #include "platform/ddraw/DDrawTypes.h"
 #include "platform/gdi/Time.h"
@@ -184,9 +186,24 @@ void TForm1::Button1Click(TObject* /*Sender*/) {
   if (Application->Terminated()) return;  // Exit in the device dialog: the program is ending
   Edit1->Repaint();
   KorvelRM1->MakeTexture(MetaTexture, 256, 256);
-  Image1->Picture()->LoadFromFile("meta.bmp");  // a missing file ends the start-up here
-  KorvelRM1->SetTexture(MetaTexture, Image1->Picture()->Bitmap(), "meta.bmp");
-  DemoScene = std::make_unique<TDemoScene>(KorvelRM1);
+  // A missing or bad file ends the start-up here, in the default error box.
+  try {
+    Image1->Picture()->LoadFromFile("meta.bmp");
+    KorvelRM1->SetTexture(MetaTexture, Image1->Picture()->Bitmap(), "meta.bmp");
+    DemoScene = std::make_unique<TDemoScene>(KorvelRM1);
+  } catch (const std::exception& error) {
+    throw Exception(std::string(error.what()) + AssetsHint());
+  }
+}
+
+std::string AssetsHint() {
+  std::error_code ignored;
+  const std::string folder = std::filesystem::current_path(ignored).string();
+  return "\n\nThe demo reads meta.bmp, wisp2.kor and the model's bitmaps from the folder it "
+         "runs in, now " +
+         folder +
+         ". It runs from its assets folder: tools/setup.sh demo starts it there (or cd "
+         "assets first).";
 }
 
 void TForm1::Button3Click(TObject* /*Sender*/) {}

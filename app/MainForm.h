@@ -135,3 +135,7 @@ extern DWORD (*FrameClock)();
 // "FPS =" and 10000 / Elapsed (10 frames in Elapsed milliseconds) in general format: up to 15
 // significant digits, no trailing zeros ("FPS =80", "FPS =81.3008130081301"). Elapsed is not 0.
 std::string FrameRateText(int32_t Elapsed);
+
+// Added to the message of a file the start-up could not read: where the demo looked (its
+// working folder, in full) and that it runs from its assets folder.
+std::string AssetsHint();

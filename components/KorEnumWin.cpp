@@ -2,6 +2,8 @@
 
 #include "components/KorvelG.h"
 #include "framework/Application.h"
+#include "framework/Dialogs.h"
+#include "framework/Exceptions.h"
 
 namespace {
 
@@ -59,6 +61,7 @@ void TKorEnumWindow::MakeControls() {
 void TKorEnumWindow::WireHandlers() {
   OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
   OnShow = [this](TObject* Sender) { FormShow(Sender); };
+  OnClose = [this](TObject* Sender, TCloseAction& Action) { FormClose(Sender, Action); };
   RadioButton1->OnClick = [this](TObject* Sender) { RadioButton1Click(Sender); };
   RadioButton2->OnClick = [this](TObject* Sender) { RadioButton2Click(Sender); };
   RadioButton3->OnClick = [this](TObject* Sender) { RadioButton3Click(Sender); };
@@ -95,8 +98,12 @@ void TKorEnumWindow::RadioButton4Click(TObject* /*Sender*/) {
 }
 
 void TKorEnumWindow::FormShow(TObject* Sender) {
+  started_ = false;
   RegIni = std::make_unique<TRegIniFile>(KorvelRegistryKey);
   EnumMode = RegIni->ReadInteger(KorvelRegistrySection, kModeValue, EnumModeHEL);
+  // A mode this dialog does not know would check no button and be written back by Start,
+  // for good: it is read as a first run.
+  if (EnumMode < EnumModeCustom || EnumMode > EnumModeHEL) EnumMode = EnumModeHEL;
   switch (EnumMode) {
     case EnumModeHEL:
       RadioButton2Click(Sender);
@@ -114,7 +121,7 @@ void TKorEnumWindow::FormShow(TObject* Sender) {
       RestoreSelection(ListBox2, kDeviceValue);
       ListBox2Click(Sender);
       break;
-    default:  // an unknown stored mode is kept as it is, with both lists disabled
+    default:
       break;
   }
 }
@@ -143,11 +150,24 @@ void TKorEnumWindow::ListBox2Click(TObject* /*Sender*/) {
 void TKorEnumWindow::Button1Click(TObject* /*Sender*/) {
   // Start is pressed on a shown dialog, whose FormShow opened the key.
   if (!RegIni) RegIni = std::make_unique<TRegIniFile>(KorvelRegistryKey);
-  RegIni->WriteInteger(KorvelRegistrySection, kModeValue, EnumMode);
-  RegIni->WriteInteger(KorvelRegistrySection, kDriverValue, ListBox1->ItemIndex());
-  RegIni->WriteInteger(KorvelRegistrySection, kDeviceValue, ListBox2->ItemIndex());
+  try {
+    RegIni->WriteInteger(KorvelRegistrySection, kModeValue, EnumMode);
+    RegIni->WriteInteger(KorvelRegistrySection, kDriverValue, ListBox1->ItemIndex());
+    RegIni->WriteInteger(KorvelRegistrySection, kDeviceValue, ListBox2->ItemIndex());
+  } catch (const EStreamError& error) {
+    // The choice still takes effect for this run; the user hears once why it is not kept.
+    Application->MessageBox(std::string("Your choice could not be saved for the next run; it is "
+                                        "used for this run.\n\n") +
+                                error.what(),
+                            "Warning", MB_OK | MB_ICONWARNING);
+  }
   RegIni.reset();
+  started_ = true;
   Close();
+}
+
+void TKorEnumWindow::FormClose(TObject* Sender, TCloseAction& /*Action*/) {
+  if (!started_ && !Application->Terminated()) Button2Click(Sender);
 }
 
 void TKorEnumWindow::Button2Click(TObject* /*Sender*/) {

@@ -14,6 +14,12 @@
 // names of the drivers DDEnum found and shows it modally; FormShow restores the stored choice;
 // Start stores the choice and closes the dialog; Exit closes the application's main form and
 // stores nothing. The dialog then stays, hidden, until the application ends.
+//
+// Where the stored behaviour would get in a user's way, the dialog does what a user expects:
+// a stored mode it does not know is read as a first run ("PRIORITY_HEL"); a choice that
+// cannot be saved (a settings folder that cannot be written) is said once in a warning box
+// and then used all the same; closing the dialog's window is Exit, not a Start that saves
+// nothing.
 #pragma once
 
 #include <cstdint>
@@ -61,7 +67,8 @@ class TKorEnumWindow : public TForm {
   void RadioButton1Click(TObject* Sender);
   void RadioButton2Click(TObject* Sender);
   void RadioButton4Click(TObject* Sender);
-  // Opens RegIni and restores the stored mode (and, for Custom, the stored list selections).
+  // Opens RegIni and restores the stored mode (and, for Custom, the stored list selections);
+  // an unknown stored mode is a first run's.
   void FormShow(TObject* Sender);
   // DDrawIndex := the selected driver; the 3DDevice list is refilled with its devices.
   void ListBox1Click(TObject* Sender);
@@ -70,9 +77,13 @@ class TKorEnumWindow : public TForm {
   void ListBox2Click(TObject* Sender);
   // Exit: closes the application's main form, which ends the application. Stores nothing.
   void Button2Click(TObject* Sender);
-  // Start: stores mode and both list selections, frees RegIni, closes the dialog.
+  // Start: stores mode and both list selections, frees RegIni, closes the dialog. When the
+  // settings cannot be written, a warning box says so and the dialog closes all the same.
   void Button1Click(TObject* Sender);
   void FormCreate(TObject* Sender);
+  // The dialog closes: unless Start closed it (or the program is already ending), this is
+  // the user closing its window, which is Exit.
+  void FormClose(TObject* Sender, TCloseAction& Action);
 
   // Fields.
   std::unique_ptr<TRegIniFile> RegIni;  // open from FormShow until Start
@@ -81,6 +92,7 @@ class TKorEnumWindow : public TForm {
   int32_t D3DIndex = 0;                 // 3DDevice list index at its last click (-1 none)
 
  private:
+  bool started_ = false;  // Start closed the dialog
   void MakeControls();
   void WireHandlers();
   // Checks Button, enables or disables both lists and sets the mode.

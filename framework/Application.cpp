@@ -109,6 +109,10 @@ bool TApplication::FireDueTimer() {
 
 void TApplication::Idle() {
   if (terminated_) return;
+  if (backend_->Asleep()) {
+    backend_->WaitForEvent(NextTimerDelay());
+    return;
+  }
   bool done = true;
   if (OnIdle) HandleEvent([&] { OnIdle(this, done); });
   backend_->IdleEnded(done);

@@ -11,7 +11,9 @@
 //   1. one waiting input event is dispatched, else one due timer fires;
 //   2. when nothing was waiting, the idle event runs with Done = true; a handler that sets
 //      Done to false is called again at once while no event waits (no pacing, no sleep);
-//      when Done stays true the loop waits for input or the next timer.
+//      when Done stays true the loop waits for input or the next timer. While the backend
+//      is asleep (no window of the program can be seen) the idle event does not run and the
+//      loop waits the same way.
 // Closing the main form terminates the loop before another idle pass.
 #pragma once
 

@@ -55,8 +55,8 @@ class TControl : public TComponent {
   virtual void Invalidate();
   virtual void Repaint() { Invalidate(); }
 
-  // Screen position of the client area's top-left corner.
-  POINT ClientOrigin() const;
+  // Screen position of the client area's top-left corner (a form's lies below its menu bar).
+  virtual POINT ClientOrigin() const;
   // Point converted from this control's client coordinates to screen coordinates.
   POINT ClientToScreen(const POINT& Point) const;
 

@@ -31,6 +31,12 @@ int MessageBoxEscapeAnswer(UINT Flags) {
   return buttons.size() == 1 ? buttons.front().Id : 0;
 }
 
+int MessageBoxClosedAnswer(UINT Flags) {
+  if (const int escape = MessageBoxEscapeAnswer(Flags); escape != 0) return escape;
+  if (MessageBoxOffers(Flags, IDNO)) return IDNO;
+  return MessageBoxOffers(Flags, IDABORT) ? IDABORT : MessageBoxDefaultAnswer(Flags);
+}
+
 bool MessageBoxOffers(UINT Flags, int Answer) {
   const auto buttons = MessageBoxButtons(Flags);
   return std::any_of(buttons.begin(), buttons.end(),

@@ -57,5 +57,9 @@ int MessageBoxDefaultAnswer(UINT Flags);
 // The answer Escape (or closing the box) gives: Cancel when the box has it, OK for the OK box,
 // else 0 (Yes/No and Abort/Retry/Ignore boxes cannot be escaped).
 int MessageBoxEscapeAnswer(UINT Flags);
+// The answer of a box closed without a button (by the window manager's close button): the
+// Escape answer when there is one, else the safe one (No for Yes/No, Abort for
+// Abort/Retry/Ignore). A closed question never says Yes.
+int MessageBoxClosedAnswer(UINT Flags);
 // True when Answer is one of the box's buttons.
 bool MessageBoxOffers(UINT Flags, int Answer);

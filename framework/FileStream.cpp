@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "framework/Exceptions.h"
 
@@ -14,8 +15,13 @@ namespace {
 constexpr WORD kAccessMask = 0x0003;
 constexpr WORD kSharingMask = 0x00F0;
 
+// The message names the whole path tried, so that a relative name read from the wrong
+// working folder shows where it was looked for.
 [[noreturn]] void RaiseOpenError(const std::string& FileName, const std::string& Reason) {
-  throw EFOpenError("Cannot open file \"" + FileName + "\". " + Reason);
+  std::error_code ignored;
+  const std::filesystem::path tried = std::filesystem::absolute(FileName, ignored);
+  throw EFOpenError("Cannot open file \"" + (tried.empty() ? FileName : tried.string()) + "\". " +
+                    Reason);
 }
 
 }  // namespace

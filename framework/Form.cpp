@@ -74,8 +74,22 @@ void TForm::SetBorderStyle(TFormBorderStyle Value) {
 }
 
 void TForm::SetMenu(TMainMenu* Menu) {
+  const int clientHeight = ClientHeight();
   menu_ = Menu;
-  NotifyChanged();
+  SetBounds(Left(), Top(), Width(), clientHeight + MenuBarHeight());
+  BoundsChanged();  // the client area moved even when the outer size stayed
+}
+
+int TForm::MenuBarHeight() const {
+  return menu_ ? kMenuBarHeight : 0;
+}
+
+POINT TForm::ClientOrigin() const {
+  return POINT{Left(), Top() + MenuBarHeight()};
+}
+
+RECT TForm::WindowBounds() const {
+  return RECT{Left(), Top() + MenuBarHeight(), Left() + Width(), Top() + Height()};
 }
 
 void TForm::SetVisible(bool Value) {

@@ -3,9 +3,11 @@
 // OnClose. Forms are shown by Show (modeless) or ShowModal (a nested message loop until the
 // form closes); the current backend makes them visible.
 //
-// The form's client area is its window in the platform's window registry: Left and Top are
-// the client area's screen position, Width and Height its size (ClientWidth, ClientHeight).
-// A main menu is drawn above the client area and does not take room from it.
+// Left, Top, Width and Height are the form's outer place and size on the screen, its main menu
+// bar included: a borderless 640 x 480 form at (0, 0) covers exactly that, menu and all. The
+// menu bar (kMenuBarHeight high, fixed) lies at the top; the client area is the rest, and is
+// the form's window in the platform's window registry. A window manager's frame around a
+// bordered form lies outside these bounds.
 //
 // Changing the border style of a form whose window exists re-creates the form's window and
 // every control's window; each old window receives WMDestroy before it goes.
@@ -59,9 +61,12 @@ class TForm : public TWinControl {
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& Caption);
   int ClientWidth() const { return Width(); }
-  int ClientHeight() const { return Height(); }
+  int ClientHeight() const { return Height() - MenuBarHeight(); }
   void SetClientWidth(int Value) { SetWidth(Value); }
-  void SetClientHeight(int Value) { SetHeight(Value); }
+  void SetClientHeight(int Value) { SetHeight(Value + MenuBarHeight()); }
+  // kMenuBarHeight with a main menu, else 0.
+  int MenuBarHeight() const;
+  POINT ClientOrigin() const override;
   TPosition Position() const { return position_; }
   void SetPosition(TPosition Value) { position_ = Value; }
 
@@ -70,6 +75,7 @@ class TForm : public TWinControl {
   void SetBorderStyle(TFormBorderStyle Value);
 
   TMainMenu* Menu() const { return menu_; }
+  // Setting or removing the menu keeps the client area's size (the form grows or shrinks).
   void SetMenu(TMainMenu* Menu);
 
   // Showing and hiding: SetVisible(true) is Show, SetVisible(false) is Hide.
@@ -134,6 +140,7 @@ class TForm : public TWinControl {
 
  protected:
   void BoundsChanged() override;
+  RECT WindowBounds() const override;
 
  private:
   void PlaceForShow();

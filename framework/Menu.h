@@ -9,6 +9,11 @@
 #include "framework/Component.h"
 #include "framework/Events.h"
 
+// The height of a form's main menu bar in pixels. It is fixed, so that the form's layout (and
+// where its controls lie on the screen) never depends on a font; the desktop backend draws
+// its bar exactly this high.
+inline constexpr int kMenuBarHeight = 19;
+
 class TMenuItem : public TComponent {
  public:
   explicit TMenuItem(TComponent* Owner);

@@ -25,8 +25,7 @@ void TWinControl::RemoveControl(TControl* Control) {
 HWND TWinControl::Handle() {
   if (!handle_) {
     const HWND parentWindow = Parent() ? Parent()->Handle() : nullptr;
-    handle_ = platform::CreateWindowRecord(parentWindow,
-                                           RECT{Left(), Top(), Left() + Width(), Top() + Height()});
+    handle_ = platform::CreateWindowRecord(parentWindow, WindowBounds());
   }
   return handle_;
 }
@@ -46,6 +45,12 @@ void TWinControl::SetParent(TWinControl* Parent) {
   TControl::SetParent(Parent);
 }
 
+RECT TWinControl::WindowBounds() const {
+  return RECT{Left(), Top(), Left() + Width(), Top() + Height()};
+}
+
 void TWinControl::BoundsChanged() {
-  if (handle_) MoveWindow(handle_, Left(), Top(), Width(), Height(), TRUE);
+  if (!handle_) return;
+  const RECT r = WindowBounds();
+  MoveWindow(handle_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }

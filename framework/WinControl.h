@@ -33,6 +33,9 @@ class TWinControl : public TControl {
 
  protected:
   void BoundsChanged() override;
+  // The window's rectangle in the parent's client coordinates: the control's bounds (a form
+  // keeps its menu bar outside its window, which is its client area).
+  virtual RECT WindowBounds() const;
   // Runs just before this control's window is given back (not from the destructor).
   virtual void WMDestroy() {}
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "model/ByteReader.h"
@@ -333,8 +334,12 @@ std::vector<uint8_t> ReadModelFile(const std::string& FileName) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(FileName.c_str(), "rb"),
                                                        &std::fclose);
   if (!file) {
-    throw EKorModelError(FileName, EKorModelError::NoOffset,
-                         std::string("cannot open: ") + std::strerror(errno));
+    // The whole path tried: a relative name read from the wrong folder shows where it looked.
+    const std::string reason = std::string("cannot open: ") + std::strerror(errno);
+    std::error_code ignored;
+    const std::filesystem::path tried = std::filesystem::absolute(FileName, ignored);
+    throw EKorModelError(tried.empty() ? FileName : tried.string(), EKorModelError::NoOffset,
+                         reason);
   }
   std::vector<uint8_t> bytes;
   std::array<uint8_t, 65536> chunk;

@@ -12,8 +12,9 @@ build=${KOR_BUILD_DIR:-$root/build}
 case "$build" in /*) ;; *) build=$root/$build ;; esac
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
-          libsdl2-dev libimgui-dev libstb-dev libpng-dev zlib1g-dev libosmesa6-dev libassimp-dev
-          libimagequant-dev xvfb xauth xdotool x11-utils imagemagick)
+          libsdl2-dev libx11-dev libimgui-dev libstb-dev libpng-dev zlib1g-dev libosmesa6-dev
+          libassimp-dev libimagequant-dev xvfb xauth xdotool x11-utils imagemagick openbox
+          fonts-droid-fallback)
 
 install_missing() {
   local missing=()
@@ -33,7 +34,10 @@ configure_and_build() {
   [ "$mode" = test ] && flags+=(-DKOR_WERROR=ON)
   [ "${KOR_SANITIZE:-0}" = 1 ] && flags+=(-DKOR_SANITIZE=ON)
   cmake -S "$root" -B "$build" "${flags[@]}"
-  cmake --build "$build" -j "$(nproc)"
+  # The demo needs only its program; the tests need everything.
+  local targets=()
+  [ "$mode" = demo ] && targets=(--target KorvelDemo)
+  cmake --build "$build" -j "$(nproc)" "${targets[@]}"
 }
 
 run_tests() {

@@ -10,7 +10,8 @@
 //
 // The message loop belongs to the core (TApplication::Run, TForm::ShowModal). Each pass it
 // asks the backend for one waiting event (DispatchEvent), fires a due timer, or runs the
-// idle event; when the idle handler is done it lets the backend wait (WaitForEvent).
+// idle event; when the idle handler is done, or while the backend is asleep (no window can be
+// seen), it lets the backend wait (WaitForEvent).
 #pragma once
 
 #include <stdexcept>
@@ -29,6 +30,12 @@ class EBackendError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// There is no display to show windows on (none is named, or the one named cannot be opened).
+class ENoDisplay : public EBackendError {
+ public:
+  using EBackendError::EBackendError;
+};
+
 class Backend {
  public:
   Backend() = default;
@@ -44,6 +51,9 @@ class Backend {
   virtual bool DispatchEvent() = 0;
   // An idle pass has ended; Done is what the idle handler left (true: the loop will wait).
   virtual void IdleEnded(bool Done) { (void)Done; }
+  // True while none of the program's windows can be seen (all minimised or unmapped): the
+  // loop then runs no idle event (nothing would show its frames) and waits for input.
+  virtual bool Asleep() { return false; }
   // Blocks until input may be waiting or TimeoutMs has passed (-1: no limit; the next timer
   // is due after TimeoutMs).
   virtual void WaitForEvent(int TimeoutMs) = 0;

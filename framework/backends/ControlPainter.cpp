@@ -84,7 +84,34 @@ void PaintPanel(ImVec2 Min, ImVec2 Max, const std::string& Caption) {
                 ImGui::GetColorU32(ImGuiCol_Text), text.c_str());
 }
 
+void AddMenuTexts(const TMenuItem& Item, std::string& Texts) {
+  Texts += Item.Caption();
+  for (int i = 0; i < Item.Count(); ++i) AddMenuTexts(*Item.Items(i), Texts);
+}
+
+void AddControlTexts(TControl& Control, std::string& Texts) {
+  if (auto* c = dynamic_cast<TButton*>(&Control)) Texts += c->Caption();
+  if (auto* c = dynamic_cast<TCheckBox*>(&Control)) Texts += c->Caption();
+  if (auto* c = dynamic_cast<TRadioButton*>(&Control)) Texts += c->Caption();
+  if (auto* c = dynamic_cast<TLabel*>(&Control)) Texts += c->Caption();
+  if (auto* c = dynamic_cast<TGroupBox*>(&Control)) Texts += c->Caption();
+  if (auto* c = dynamic_cast<TPanel*>(&Control)) Texts += c->Caption();
+  if (auto* c = dynamic_cast<TEdit*>(&Control)) Texts += c->Text();
+  if (auto* c = dynamic_cast<TListBox*>(&Control))
+    for (int i = 0; i < c->Items()->Count(); ++i) Texts += c->Items()->Strings(i);
+  if (auto* windowed = dynamic_cast<TWinControl*>(&Control))
+    for (int i = 0; i < windowed->ControlCount(); ++i)
+      AddControlTexts(*windowed->Controls(i), Texts);
+}
+
 }  // namespace
+
+std::string FormTexts(TForm& Form) {
+  std::string texts = Form.Caption();
+  if (Form.Menu()) AddMenuTexts(*Form.Menu()->Items(), texts);
+  for (int i = 0; i < Form.ControlCount(); ++i) AddControlTexts(*Form.Controls(i), texts);
+  return texts;
+}
 
 bool IsWidget(const TControl* Control) {
   return dynamic_cast<const TButton*>(Control) || dynamic_cast<const TEdit*>(Control) ||

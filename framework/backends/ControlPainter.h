@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include <imgui.h>
@@ -66,6 +67,11 @@ class ControlPainter {
   int screenHeight_ = 0;
   std::map<const TImage*, ImageTexture> images_;
 };
+
+// Every text the form shows or may show (its caption, its menu's captions, its controls'
+// captions, texts and list items, hidden ones included), run together: what the window's font
+// needs glyphs for.
+std::string FormTexts(TForm& Form);
 
 // True for controls drawn as ImGui widgets (buttons, edit boxes, check and radio buttons,
 // list boxes): the mouse over them belongs to ImGui, not to the form's mouse events.

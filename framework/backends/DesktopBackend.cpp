@@ -1,12 +1,14 @@
 #include "framework/backends/DesktopBackend.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "framework/Form.h"
 #include "framework/backends/DesktopWindow.h"
+#include "framework/backends/MessageText.h"
 #include "platform/display/Screen.h"
 
 namespace {
@@ -16,6 +18,8 @@ using desktop::DesktopWindow;
 
 // Windows are redrawn at most this often while the loop is busy.
 constexpr Uint64 kRefreshMilliseconds = 16;
+// A window with either flag cannot be seen.
+constexpr Uint32 kUnseen = SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN;
 
 TShiftState ShiftState() {
   TShiftState shift = 0;
@@ -67,8 +71,19 @@ DesktopBackend::DesktopBackend(DesktopOptions Options) : options_(Options) {
   // Closing the last window closes its form; it does not also quit.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // With no display named, SDL would try every driver it knows, each printing its own
+  // complaint, and fail anyway: say so plainly instead (a driver SDL is told to use is tried).
+  const char* named = std::getenv("SDL_VIDEODRIVER");
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (!(named && *named) && !(x11 && *x11) && !(wayland && *wayland))
+    throw ENoDisplay("no display was found (neither DISPLAY nor WAYLAND_DISPLAY is set)");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-    throw EBackendError(std::string("desktop: cannot start SDL's video: ") + SDL_GetError());
+    throw ENoDisplay(std::string("the display ") +
+                     (x11 && *x11 ? x11
+                      : wayland   ? wayland
+                                  : "") +
+                     " cannot be opened (" + SDL_GetError() + ")");
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(0, &mode) == 0)
     platform::Screen::Get().SetDesktopSize(mode.w, mode.h);
@@ -103,7 +118,8 @@ bool DesktopBackend::AcceptsInput(const DesktopWindow& Window) const {
 
 void DesktopBackend::ShowForm(TForm& Form) {
   if (Find(Form)) return;
-  windows_.push_back(std::make_unique<DesktopWindow>(Form, options_.SoftwareRenderer));
+  windows_.push_back(
+      std::make_unique<DesktopWindow>(Form, options_.SoftwareRenderer, options_.GlyphFonts));
   windows_.back()->Show();
 }
 
@@ -133,6 +149,12 @@ bool DesktopBackend::DispatchEvent() {
 
 void DesktopBackend::IdleEnded(bool /*Done*/) {
   if (SDL_GetTicks64() - lastRefresh_ >= kRefreshMilliseconds) Refresh();
+}
+
+bool DesktopBackend::Asleep() {
+  return !windows_.empty() && std::all_of(windows_.begin(), windows_.end(), [](const auto& window) {
+    return (SDL_GetWindowFlags(window->Window()) & kUnseen) != 0;
+  });
 }
 
 void DesktopBackend::WaitForEvent(int TimeoutMs) {
@@ -242,14 +264,12 @@ void DesktopBackend::HandleWindowEvent(const SDL_Event& Any) {
         int width = 0;
         int height = 0;
         SDL_GetWindowSize(window->Window(), &width, &height);
-        form.SetBounds(Event.data1, Event.data2, width, height - window->MenuHeight());
+        form.SetBounds(Event.data1, Event.data2, width, height);
       }
       break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
-      const int height = Event.data2 - window->MenuHeight();
-      if (!window->FullScreen() &&
-          (Event.data1 != form.ClientWidth() || height != form.ClientHeight()))
-        form.SetBounds(form.Left(), form.Top(), Event.data1, height);
+      if (!window->FullScreen() && (Event.data1 != form.Width() || Event.data2 != form.Height()))
+        form.SetBounds(form.Left(), form.Top(), Event.data1, Event.data2);
       window->RequestFrame();
       break;
     }
@@ -259,12 +279,30 @@ void DesktopBackend::HandleWindowEvent(const SDL_Event& Any) {
   }
 }
 
+DesktopWindow* DesktopBackend::DragHolder() const {
+  for (const auto& window : windows_)
+    if (window->FormHasMouse()) return window.get();
+  return nullptr;
+}
+
 void DesktopBackend::HandleMouse(const SDL_Event& Event) {
   const Uint32 id = Event.type == SDL_MOUSEMOTION ? Event.motion.windowID : Event.button.windowID;
   DesktopWindow* window = FindById(id);
+  int x = Event.type == SDL_MOUSEMOTION ? Event.motion.x : Event.button.x;
+  int y = Event.type == SDL_MOUSEMOTION ? Event.motion.y : Event.button.y;
+  // A release outside every window (SDL then names no window, or another one) still ends the
+  // drag of the window that got the press: its form hears the release where it happened.
+  if (Event.type == SDL_MOUSEBUTTONUP) {
+    if (DesktopWindow* holder = DragHolder(); holder && holder != window) {
+      int globalX = 0, globalY = 0, windowX = 0, windowY = 0;
+      SDL_GetGlobalMouseState(&globalX, &globalY);
+      SDL_GetWindowPosition(holder->Window(), &windowX, &windowY);
+      window = holder;
+      x = globalX - windowX;
+      y = globalY - windowY;
+    }
+  }
   if (!window || !AcceptsInput(*window)) return;
-  const int x = Event.type == SDL_MOUSEMOTION ? Event.motion.x : Event.button.x;
-  const int y = Event.type == SDL_MOUSEMOTION ? Event.motion.y : Event.button.y;
   const POINT client = window->ToClient(x, y);
   if (!window->FormHasMouse() && window->MouseForImGui(client)) {
     window->Feed(Event);
@@ -278,12 +316,16 @@ void DesktopBackend::HandleMouse(const SDL_Event& Event) {
     action = TForm::MouseAction::Down;
     button = ButtonOf(Event.button.button);
     window->SetFormHasMouse(true);
+    // The rest of the drag comes to this window even where the pointer leaves it.
+    SDL_CaptureMouse(SDL_TRUE);
   } else if (Event.type == SDL_MOUSEBUTTONUP) {
     action = TForm::MouseAction::Up;
     button = ButtonOf(Event.button.button);
     if ((SDL_GetMouseState(nullptr, nullptr) &
-         (SDL_BUTTON_LMASK | SDL_BUTTON_RMASK | SDL_BUTTON_MMASK)) == 0)
+         (SDL_BUTTON_LMASK | SDL_BUTTON_RMASK | SDL_BUTTON_MMASK)) == 0) {
       window->SetFormHasMouse(false);
+      SDL_CaptureMouse(SDL_FALSE);
+    }
   }
   actions_.push_back(OnForm(
       window->Form(), [=](TForm& f) { f.MouseInput(action, button, shift, client.x, client.y); }));
@@ -327,10 +369,17 @@ int DesktopBackend::MessageBox(const std::string& Text, const std::string& Capti
     data.push_back(SDL_MessageBoxButtonData{keys, b.Id, b.Label.c_str()});
   }
   TForm* owner = Application->ModalForm() ? Application->ModalForm() : Application->MainForm();
+  // SDL breaks lines only at line breaks: wrapped here, the box fits on the screen.
+  SDL_DisplayMode mode{};
+  const int desktopWidth = SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.w : 640;
+  const std::string text = desktop::WrapMessageText(Text, desktop::MessageColumns(desktopWidth));
+  // The box runs its own loop, in which our windows are not drawn: draw them now, so that
+  // what an earlier box or a closed dialog covered is not left on the screen beside it.
+  Refresh();
   const SDL_MessageBoxData box{IconFlag(Flags) | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT,
                                owner ? WindowOf(*owner) : nullptr,
                                Caption.c_str(),
-                               Text.c_str(),
+                               text.c_str(),
                                static_cast<int>(data.size()),
                                data.data(),
                                nullptr};
@@ -338,7 +387,7 @@ int DesktopBackend::MessageBox(const std::string& Text, const std::string& Capti
   if (SDL_ShowMessageBox(&box, &answer) != 0)
     throw EBackendError("desktop: cannot show the message box \"" + Caption + "\": \"" + Text +
                         "\" (" + SDL_GetError() + ")");
-  // Closed without a button: what Escape would have given, else what Return gives.
-  if (answer < 0) answer = byEscape != 0 ? byEscape : byReturn;
+  // Closed without a button (the window manager's close): never a Yes.
+  if (answer < 0) answer = MessageBoxClosedAnswer(Flags);
   return answer;
 }

@@ -1,6 +1,6 @@
 // DesktopBackend: the framework on the desktop, with SDL2 and Dear ImGui.
 //
-// Each visible form is an SDL window of its client size (plus the menu bar) at the form's
+// Each visible form is an SDL window of the form's outer size (menu bar included) at the form's
 // place, its controls drawn with ImGui at their stored positions and sizes
 // (desktop::DesktopWindow, desktop::ControlPainter). Where a control shows the screen (a
 // DirectDraw clipper's window), the window shows the emulated screen's pixels under that
@@ -18,8 +18,17 @@
 // frames) and always before the loop waits. Nothing waits for the display's refresh.
 //
 // Message boxes are SDL_ShowMessageBox; when SDL cannot show one (no display), MessageBox
-// throws EBackendError rather than blocking. ImGui's default font has no Japanese glyphs:
-// such characters show as '?'.
+// throws EBackendError rather than blocking; long texts are wrapped to fit the screen, and a
+// box closed by the window manager gives the safe answer (MessageBoxClosedAnswer).
+//
+// Fonts: ImGui's default pixel font (13 pixels), with the glyphs beyond ASCII that a form's
+// texts need (as the form holds them when its window is made) merged in from the first font of
+// DesktopOptions::GlyphFonts that exists; without one, such characters show as '?'. The menu
+// bar is kMenuBarHeight high whatever the fonts.
+//
+// While every window is minimised or unmapped the backend is asleep: the loop waits for
+// input instead of running the idle event. A drag that began on a form ends with the button's
+// release wherever it happens (the mouse is captured while a button is held).
 #pragma once
 
 #include <SDL.h>
@@ -28,6 +37,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "framework/backends/Backend.h"
@@ -39,12 +49,19 @@ class DesktopWindow;
 struct DesktopOptions {
   // The software renderer draws the same pixels everywhere (tests that compare pixels).
   bool SoftwareRenderer = false;
+  // Fonts with Japanese glyphs, tried in this order; the first that can be read gives each
+  // window the glyphs its form's texts need beyond ASCII. None: those show as '?'.
+  std::vector<std::string> GlyphFonts = {
+      "/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf",  // fonts-droid-fallback
+      "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc",     // fonts-noto-cjk
+      "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf",          // fonts-ipafont-gothic
+  };
 };
 
 class DesktopBackend : public Backend {
  public:
   // Starts SDL's video and sets the emulated desktop to the real desktop's size. Throws
-  // EBackendError when there is no display.
+  // ENoDisplay when there is no display.
   explicit DesktopBackend(DesktopOptions Options = {});
   ~DesktopBackend() override;
 
@@ -60,6 +77,8 @@ class DesktopBackend : public Backend {
   DWORD Milliseconds() override { return SDL_GetTicks(); }
   bool DispatchEvent() override;
   void IdleEnded(bool Done) override;
+  // Every window is minimised or hidden.
+  bool Asleep() override;
   void WaitForEvent(int TimeoutMs) override;
   int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) override;
   void ShowForm(TForm& Form) override;
@@ -70,6 +89,8 @@ class DesktopBackend : public Backend {
   desktop::DesktopWindow* Find(const TForm& Form) const;
   desktop::DesktopWindow* FindById(Uint32 Id) const;
   bool AcceptsInput(const desktop::DesktopWindow& Window) const;
+  // The window whose form got the press of the drag going on, else nullptr.
+  desktop::DesktopWindow* DragHolder() const;
   bool RunOneAction();
   // Takes every waiting SDL event; true when there was one.
   bool PumpEvents();

@@ -3,22 +3,29 @@
 #include <imgui.h>
 #include <imgui_impl_sdl.h>
 #include <imgui_impl_sdlrenderer.h>
+#include <imgui_internal.h>  // ImTextCharFromUtf8
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include "framework/Form.h"
+#include "framework/Menu.h"
 #include "framework/backends/Backend.h"
 #include "framework/backends/ScreenImage.h"
+#include "framework/backends/WindowManager.h"
 #include "platform/display/Screen.h"
 
 namespace desktop {
 namespace {
 
-// The menu bar's height: ImGui's default font (13 pixels) and the frame padding above and
-// below it, as ImGui measures its main menu bar.
-int MenuBarHeight() {
-  static const int height = static_cast<int>(13.0f + 2 * ImGuiStyle().FramePadding.y);
-  return height;
+// ImGui's default font is a 13-pixel font; merged glyphs are made the same size.
+constexpr float kFontPixels = 13.0f;
+
+// True when Path names a file that can be read.
+bool Readable(const std::string& Path) {
+  std::error_code ignored;
+  return std::filesystem::is_regular_file(Path, ignored) && std::ifstream(Path).good();
 }
 
 bool Sizeable(TFormBorderStyle Style) {
@@ -41,15 +48,17 @@ class ContextGuard {
 
 }  // namespace
 
-DesktopWindow::DesktopWindow(TForm& Form, bool SoftwareRenderer) : form_(Form) {
+DesktopWindow::DesktopWindow(TForm& Form, bool SoftwareRenderer,
+                             const std::vector<std::string>& GlyphFonts)
+    : form_(Form) {
   Uint32 flags = SDL_WINDOW_HIDDEN;
   if (Form.BorderStyle() == bsNone) flags |= SDL_WINDOW_BORDERLESS;
   if (Sizeable(Form.BorderStyle())) flags |= SDL_WINDOW_RESIZABLE;
   const bool placed = Form.Position() != poDefault;
-  window_ = SDL_CreateWindow(
-      Form.Caption().c_str(), placed ? Form.Left() : static_cast<int>(SDL_WINDOWPOS_UNDEFINED),
-      placed ? Form.Top() : static_cast<int>(SDL_WINDOWPOS_UNDEFINED),
-      std::max(Form.ClientWidth(), 1), std::max(Form.ClientHeight() + MenuHeight(), 1), flags);
+  window_ = SDL_CreateWindow(Form.Caption().c_str(),
+                             placed ? Form.Left() : static_cast<int>(SDL_WINDOWPOS_UNDEFINED),
+                             placed ? Form.Top() : static_cast<int>(SDL_WINDOWPOS_UNDEFINED),
+                             std::max(Form.Width(), 1), std::max(Form.Height(), 1), flags);
   if (!window_)
     throw EBackendError(std::string("desktop: cannot make a window: ") + SDL_GetError());
   title_ = Form.Caption();
@@ -69,8 +78,12 @@ DesktopWindow::DesktopWindow(TForm& Form, bool SoftwareRenderer) : form_(Form) {
   ImGuiIO& io = ImGui::GetIO();
   io.IniFilename = nullptr;  // nothing is written to the working directory
   io.LogFilename = nullptr;
+  LoadFonts(GlyphFonts);
   ImGui::StyleColorsLight();
   ImGui::GetStyle().WindowRounding = 0;
+  // ImGui's menu bar is the font's size and the frame padding above and below: padded to the
+  // framework's fixed height, which the form's layout counts on.
+  ImGui::GetStyle().FramePadding.y = (kMenuBarHeight - kFontPixels) / 2.0f;
   ImGui_ImplSDL2_InitForSDLRenderer(window_);
   ImGui_ImplSDLRenderer_Init(renderer_);
   ImGui::SetCurrentContext(previous);
@@ -91,8 +104,33 @@ DesktopWindow::~DesktopWindow() {
   SDL_DestroyWindow(window_);
 }
 
+void DesktopWindow::LoadFonts(const std::vector<std::string>& GlyphFonts) {
+  ImFontAtlas& fonts = *ImGui::GetIO().Fonts;
+  fonts.AddFontDefault();
+  // Only the characters beyond ASCII that the form's texts hold: a few glyphs, not a whole
+  // CJK font in the atlas.
+  const std::string texts = FormTexts(form_);
+  ImFontGlyphRangesBuilder wanted;
+  for (const char* at = texts.c_str(); *at;) {
+    unsigned int character = 0;
+    const int length = ImTextCharFromUtf8(&character, at, nullptr);
+    if (length <= 0) break;
+    at += length;
+    if (character >= 0x80 && character <= IM_UNICODE_CODEPOINT_MAX)
+      wanted.AddChar(static_cast<ImWchar>(character));
+  }
+  wanted.BuildRanges(&glyphRanges_);
+  if (glyphRanges_.Size <= 1) return;  // only the terminating 0: nothing beyond ASCII
+  const auto file = std::find_if(GlyphFonts.begin(), GlyphFonts.end(), Readable);
+  if (file == GlyphFonts.end()) return;  // no such font here: '?' as before
+  ImFontConfig merge;
+  merge.MergeMode = true;
+  merge.PixelSnapH = true;
+  fonts.AddFontFromFileTTF(file->c_str(), kFontPixels, &merge, glyphRanges_.Data);
+}
+
 int DesktopWindow::MenuHeight() const {
-  return form_.Menu() && !fullScreen_ ? MenuBarHeight() : 0;
+  return fullScreen_ ? 0 : form_.MenuBarHeight();
 }
 
 void DesktopWindow::Show() {
@@ -101,7 +139,7 @@ void DesktopWindow::Show() {
   int x = 0;
   int y = 0;
   SDL_GetWindowPosition(window_, &x, &y);
-  form_.SetBounds(x, y, form_.ClientWidth(), form_.ClientHeight());
+  form_.SetBounds(x, y, form_.Width(), form_.Height());
 }
 
 bool DesktopWindow::OwnsFullScreen() const {
@@ -115,25 +153,64 @@ void DesktopWindow::Sync() {
   }
   const bool full = OwnsFullScreen();
   if (full != fullScreen_) {
-    SDL_SetWindowFullscreen(window_, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     fullScreen_ = full;
+    // SDL's full screen needs a window manager to carry it out (see WindowManager.h).
+    const bool bySdl = full && HasWindowManager(window_);
+    if (bySdl != sdlFullScreen_)
+      SDL_SetWindowFullscreen(window_, bySdl ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    sdlFullScreen_ = bySdl;
+    if (full && !bySdl) SDL_RaiseWindow(window_);
   }
-  if (full) return;
+  if (full) {
+    if (!sdlFullScreen_) CoverDisplay();
+    return;
+  }
   const bool bordered = form_.BorderStyle() != bsNone;
-  if (((SDL_GetWindowFlags(window_) & SDL_WINDOW_BORDERLESS) == 0) != bordered)
+  if (((SDL_GetWindowFlags(window_) & SDL_WINDOW_BORDERLESS) == 0) != bordered) {
     SDL_SetWindowBordered(window_, bordered ? SDL_TRUE : SDL_FALSE);
+    AwaitFrame(bordered);
+  }
   SDL_SetWindowResizable(window_, Sizeable(form_.BorderStyle()) ? SDL_TRUE : SDL_FALSE);
   int w = 0;
   int h = 0;
   SDL_GetWindowSize(window_, &w, &h);
-  const int wantW = std::max(form_.ClientWidth(), 1);
-  const int wantH = std::max(form_.ClientHeight() + MenuHeight(), 1);
+  const int wantW = std::max(form_.Width(), 1);
+  const int wantH = std::max(form_.Height(), 1);
   if (w != wantW || h != wantH) SDL_SetWindowSize(window_, wantW, wantH);
   int x = 0;
   int y = 0;
   SDL_GetWindowPosition(window_, &x, &y);
   if (x != form_.Left() || y != form_.Top())
     SDL_SetWindowPosition(window_, form_.Left(), form_.Top());
+}
+
+void DesktopWindow::AwaitFrame(bool Bordered) {
+  // SDL places a window by its frame's top-left corner, subtracting the frame it last heard of
+  // from the window manager. Right after a border change that is the old frame: a borderless
+  // form placed at (0, 0) would land at minus the old frame (its menu off the screen). The
+  // window manager announces the new frame soon after; wait for it, briefly (a bare X server
+  // has no frames and announces nothing).
+  constexpr Uint64 kPatienceMilliseconds = 500;
+  const Uint64 end = SDL_GetTicks64() + kPatienceMilliseconds;
+  while (SDL_GetTicks64() < end) {
+    SDL_PumpEvents();
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) return;
+    if (((top | left | bottom | right) != 0) == Bordered) return;
+    SDL_Delay(5);
+  }
+}
+
+void DesktopWindow::CoverDisplay() {
+  SDL_Rect display{};
+  if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &display) != 0) return;
+  if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_BORDERLESS) == 0)
+    SDL_SetWindowBordered(window_, SDL_FALSE);
+  int w = 0, h = 0, x = 0, y = 0;
+  SDL_GetWindowSize(window_, &w, &h);
+  if (w != display.w || h != display.h) SDL_SetWindowSize(window_, display.w, display.h);
+  SDL_GetWindowPosition(window_, &x, &y);
+  if (x != display.x || y != display.y) SDL_SetWindowPosition(window_, display.x, display.y);
 }
 
 void DesktopWindow::Feed(const SDL_Event& Event) {

@@ -15,18 +15,20 @@
 #include <string>
 #include <vector>
 
+#include <imgui.h>
+
 #include "framework/backends/ControlPainter.h"
 #include "platform/com/WinTypes.h"
 
 class TForm;
-struct ImGuiContext;
 
 namespace desktop {
 
 class DesktopWindow {
  public:
-  // Makes the window hidden; Show() shows it. Throws EBackendError when SDL cannot.
-  DesktopWindow(TForm& Form, bool SoftwareRenderer);
+  // Makes the window hidden; Show() shows it. Throws EBackendError when SDL cannot. The first
+  // readable file of GlyphFonts gives the glyphs beyond ASCII that the form's texts need.
+  DesktopWindow(TForm& Form, bool SoftwareRenderer, const std::vector<std::string>& GlyphFonts);
   ~DesktopWindow();
   DesktopWindow(const DesktopWindow&) = delete;
   DesktopWindow& operator=(const DesktopWindow&) = delete;
@@ -64,7 +66,15 @@ class DesktopWindow {
   void SetFormHasMouse(bool Value) { formHasMouse_ = Value; }
 
  private:
+  // ImGui's default font, with the glyphs of the form's texts beyond ASCII merged in from the
+  // first readable file of GlyphFonts (quietly none when there is none).
+  void LoadFonts(const std::vector<std::string>& GlyphFonts);
   bool OwnsFullScreen() const;
+  // After a border change: waits (briefly) until SDL knows the window's new frame.
+  void AwaitFrame(bool Bordered);
+  // Full screen on a display without a window manager: a borderless window of the display's
+  // size at its corner, kept so.
+  void CoverDisplay();
   void PaintFullScreen();
   void PaintForm(std::vector<Action>& Actions);
   // Where the letterboxed screen lies in the window.
@@ -75,9 +85,11 @@ class DesktopWindow {
   SDL_Renderer* renderer_ = nullptr;
   ImGuiContext* context_ = nullptr;
   std::unique_ptr<ControlPainter> painter_;
+  ImVector<ImWchar> glyphRanges_;  // read by ImGui when it builds the font, at the first frame
   SDL_Texture* fullScreenTexture_ = nullptr;
   std::string title_;
   bool fullScreen_ = false;
+  bool sdlFullScreen_ = false;  // full screen through SDL (a window manager carries it out)
   bool wantsFrame_ = true;
   bool formHasMouse_ = false;
 };

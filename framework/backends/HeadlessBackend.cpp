@@ -81,6 +81,7 @@ int HeadlessBackend::MessageBox(const std::string& Text, const std::string& Capt
   } else {
     throw EBackendError("headless: no scripted answer for the " + Describe(Text, Caption));
   }
+  if (box.Answer == kBoxClosed) box.Answer = MessageBoxClosedAnswer(Flags);
   boxes_.push_back(box);
   if (!MessageBoxOffers(Flags, box.Answer))
     throw EBackendError("headless: the scripted answer " + std::to_string(box.Answer) +

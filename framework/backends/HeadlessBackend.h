@@ -4,7 +4,9 @@
 // is scripted:
 // - Message boxes take their answers from a queue (AnswerMessageBox), then from an answering
 //   function (AnswerMessageBoxesWith). A box with neither, or an answer that is not one of the
-//   box's buttons, throws EBackendError: a script never blocks. Every box shown is recorded.
+//   box's buttons, throws EBackendError: a script never blocks. The answer kBoxClosed closes
+//   the box without a button (as a window manager's close button does): the box answers
+//   MessageBoxClosedAnswer. Every box shown is recorded, with the answer it gave.
 // - Modal forms: each ShowModal takes the next script from a queue (AnswerModal); the script
 //   receives the form and acts on it as the user would (clicks its controls, sets its
 //   ModalResult, closes it) and runs as the first event of the modal loop. A ShowModal
@@ -38,6 +40,7 @@ class HeadlessBackend : public Backend {
   using ModalScript = std::function<void(TForm& Form)>;
 
   // Message boxes.
+  static constexpr int kBoxClosed = -1;
   void AnswerMessageBox(int Answer) { answers_.push_back(Answer); }
   void AnswerMessageBoxesWith(MessageBoxAnswerer Answerer) { answerer_ = std::move(Answerer); }
   const std::vector<MessageBoxCall>& MessageBoxes() const { return boxes_; }

@@ -162,7 +162,8 @@ TEST_F(WispTest, AMissingModelFailsWithTheLoadersMessageAndKeepsNothing) {
     Free(wisp);
     ADD_FAILURE() << "a character without its model";
   } catch (const EKorModelError& error) {
-    EXPECT_EQ(error.FileName(), "wisp2.kor");
+    // Named by the whole path tried, so the user sees which folder it looked in.
+    EXPECT_EQ(error.FileName(), (empty / "wisp2.kor").string());
   }
   EXPECT_TRUE(maker.Calls().empty());
   std::filesystem::current_path(previous);

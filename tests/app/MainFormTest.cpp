@@ -13,10 +13,12 @@
 
 #include "components/KorEnumWin.h"
 #include "framework/Application.h"
+#include "framework/Menu.h"
 #include "framework/backends/HeadlessBackend.h"
 #include "platform/com/Unknown.h"
 #include "platform/ddraw/DDrawErrors.h"
 #include "platform/display/Screen.h"
+#include "platform/display/Window.h"
 #include "platform/gdi/Time.h"
 #include "tests/components/TempConfigHome.h"
 #include "tests/support/ExactGeometry.h"
@@ -230,6 +232,29 @@ TEST_F(MainFormTest, AnsweringNoGivesABorderlessWindowAt00WithTheStartUpRenderSt
   Form1->KorvelRM1->D3DDevice->GetRenderState(D3DRENDERSTATE_TEXTUREPERSPECTIVE, &perspective);
   EXPECT_EQ(cull, DWORD{D3DCULL_CCW});
   EXPECT_EQ(perspective, 0u);
+  Form1->Close();
+}
+
+// Closed with the window manager's close button, the question is a No: the safe answer.
+TEST_F(MainFormTest, ClosingTheFullScreenQuestionKeepsTheWindow) {
+  StartUp(HeadlessBackend::kBoxClosed);
+  EXPECT_EQ(backend_->MessageBoxes()[0].Answer, IDNO);
+  EXPECT_FALSE(Form1->KorvelRM1->FullScreen());
+  EXPECT_FALSE(platform::Screen::Get().InDisplayMode());
+  EXPECT_EQ(Form1->Width(), 640);
+  EXPECT_EQ(Form1->Height(), 480);
+  Form1->Close();
+}
+
+// The borderless 640 x 480 form at (0, 0) holds its menu bar: the client area, the form's
+// window on the screen, starts below it, and the view lies there.
+TEST_F(MainFormTest, TheFormsMenuBarIsInsideItsOuterSize) {
+  StartUp(IDNO);
+  EXPECT_EQ(Form1->ClientHeight(), 480 - kMenuBarHeight);
+  RECT view{};
+  GetWindowRect(Form1->KorvelRM1->Handle(), &view);
+  EXPECT_EQ(view.left, 8);
+  EXPECT_EQ(view.top, kMenuBarHeight + 32);
   Form1->Close();
 }
 
@@ -540,8 +565,11 @@ TEST_F(MainFormRunTest, AMissingMetaBitmapIsShownInTheErrorBoxAndNoFrameIsDrawn)
   AnswerErrorBoxes();
   Run(5);
   ASSERT_EQ(BoxCaptions(), (std::vector<std::string>{"FullScreen?", "Error"}));
-  EXPECT_NE(backend_->MessageBoxes()[1].Text.find("meta.bmp"), std::string::npos)
-      << backend_->MessageBoxes()[1].Text;
+  // The whole path tried, and where the demo should run from.
+  const std::string& text = backend_->MessageBoxes()[1].Text;
+  EXPECT_NE(text.find("\"" + (empty / "meta.bmp").string() + "\""), std::string::npos) << text;
+  EXPECT_NE(text.find("assets folder"), std::string::npos) << text;
+  EXPECT_NE(text.find("tools/setup.sh demo"), std::string::npos) << text;
   EXPECT_EQ(FrameCount, 0);
   EXPECT_EQ(Form1->Edit1->Text(), "Edit1");
   EXPECT_FALSE(DemoScene);
@@ -557,8 +585,9 @@ TEST_F(MainFormRunTest, AMissingModelIsShownInTheErrorBoxAndNoFrameIsDrawn) {
   AnswerErrorBoxes();
   Run(5);
   ASSERT_EQ(BoxCaptions(), (std::vector<std::string>{"FullScreen?", "Error"}));
-  EXPECT_NE(backend_->MessageBoxes()[1].Text.find("wisp2.kor"), std::string::npos)
-      << backend_->MessageBoxes()[1].Text;
+  const std::string& text = backend_->MessageBoxes()[1].Text;
+  EXPECT_NE(text.find((onlyMeta / "wisp2.kor").string()), std::string::npos) << text;
+  EXPECT_NE(text.find("assets folder"), std::string::npos) << text;
   EXPECT_EQ(FrameCount, 0);
   EXPECT_FALSE(DemoScene);
 }

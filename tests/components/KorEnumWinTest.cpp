@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include <fstream>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -154,13 +158,18 @@ TEST_F(KorEnumWindowTest, AStoredHalModeShowsNoVisibleButtonChecked) {
   EXPECT_FALSE(dialog_->RadioButton1->Visible());
 }
 
-TEST_F(KorEnumWindowTest, AnUnknownStoredModeIsKeptWithTheListsDisabled) {
-  Store({7, 0, 0});
-  dialog_->FormShow(dialog_.get());
-  EXPECT_EQ(dialog_->EnumMode, 7);
-  EXPECT_TRUE(dialog_->RadioButton1->Checked());  // as stored with the form
-  EXPECT_FALSE(dialog_->ListBox1->Enabled());
-  EXPECT_EQ(dialog_->ListBox2->Items()->Count(), 0);
+// An unknown mode would check no visible button and be written back by Start for good: it
+// is read as a first run, and Start then stores the first run's mode.
+TEST_F(KorEnumWindowTest, AnUnknownStoredModeIsReadAsAFirstRun) {
+  for (int unknown : {7, 0, -5, -1000}) {
+    Store({unknown, 1, 1});
+    dialog_->FormShow(dialog_.get());
+    EXPECT_EQ(dialog_->EnumMode, EnumModeHEL) << unknown;
+    EXPECT_TRUE(dialog_->RadioButton2->Checked()) << unknown;
+    EXPECT_FALSE(dialog_->ListBox1->Enabled());
+    dialog_->Button1Click(dialog_.get());
+    EXPECT_EQ(ReadStored().mode, EnumModeHEL) << unknown;
+  }
 }
 
 TEST_F(KorEnumWindowTest, StoredIndexesBeyondTheListsSelectTheFirstItems) {
@@ -392,6 +401,48 @@ TEST_F(SelectDevicesTest, ExitEndsTheApplicationWithoutWritingOrSettingUp) {
   EXPECT_FALSE(view_->D3DDevice);
   EXPECT_FALSE(Direct3D2);
   delete main;
+}
+
+// The user closes the dialog's window: that is Exit, not a Start that saves nothing.
+TEST_F(SelectDevicesTest, ClosingTheDialogIsExit) {
+  TForm* main = nullptr;
+  Application->CreateForm(main);
+  bool closed = false;
+  main->OnClose = [&closed](TObject*, TCloseAction&) { closed = true; };
+  AnswerDialog(nullptr, [](TKorEnumWindow& dialog) { dialog.Close(); });
+
+  SelectDevices(-4);
+  EXPECT_TRUE(closed);
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_FALSE(config_.HoldsAnyFile());
+  EXPECT_FALSE(::DirectDraw);
+  EXPECT_FALSE(view_->D3DDevice);
+  delete main;
+}
+
+// A settings folder that cannot be written: one warning says so, and the choice is used.
+TEST_F(SelectDevicesTest, AChoiceThatCannotBeSavedIsSaidOnceAndUsed) {
+  const std::filesystem::path blocker = config_.Folder() / "a_file";
+  std::ofstream(blocker) << "not a folder\n";
+  setenv("XDG_CONFIG_HOME", (blocker / "config").c_str(), 1);  // TempConfigHome restores it
+  backend_->AnswerMessageBox(IDOK);
+  AnswerDialog(nullptr, [](TKorEnumWindow& dialog) {
+    dialog.RadioButton3Click(&dialog);  // Custom, the first driver's first device
+    PressStart(dialog);
+  });
+
+  SelectDevices(-4);
+  EXPECT_FALSE(Application->Terminated());
+  ASSERT_EQ(backend_->MessageBoxes().size(), 1u);
+  const auto& box = backend_->MessageBoxes()[0];
+  EXPECT_EQ(box.Caption, "Warning");
+  EXPECT_NE(box.Text.find("could not be saved"), std::string::npos) << box.Text;
+  EXPECT_NE(box.Text.find((blocker / "config").string()), std::string::npos) << box.Text;
+  EXPECT_FALSE(Dialogs().front()->Visible()) << "the dialog closed";
+  // The choice took effect: the displays and the view are set up.
+  EXPECT_TRUE(::DirectDraw);
+  EXPECT_TRUE(view_->D3DDevice);
+  Release();
 }
 
 TEST_F(SelectDevicesTest, OtherModesSkipTheDialog) {

@@ -1,17 +1,22 @@
-// The desktop backend in a real window. These tests need an X display (CI runs the suite
-// under xvfb-run) and are skipped without one; the pictures they take are written to the test
-// temporary folder as PNG files. The last suite runs SDL's dummy video driver instead, with no
-// display at all.
+// The desktop backend in a real window. Each test runs on a virtual X server of its own, once
+// bare and once with the openbox window manager (skipped when Xvfb or openbox is missing);
+// the pictures they take are written to the test temporary folder as PNG files. Every wait
+// is for a condition, with a deadline. The last suite runs SDL's dummy video driver instead,
+// with no display at all.
 #include "framework/backends/DesktopBackend.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,16 +36,36 @@
 #include "platform/display/Screen.h"
 #include "platform/display/Window.h"
 #include "tests/support/Golden.h"
-#include "tests/support/XDisplay.h"
+#include "tests/support/WaitUntil.h"
+#include "tests/support/XServer.h"
 
 namespace {
 
-bool HasDisplay() {
-  const char* display = std::getenv("DISPLAY");
-  return display && *display;
-}
+using testsupport::WaitUntil;
 
-using kor::testsupport::DisplayLock;
+// Sets an environment variable for the life of the object, then puts the former value back.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* Name, const char* Value) : name_(Name) {
+    if (const char* old = std::getenv(Name)) former_ = old;
+    if (Value)
+      ::setenv(Name, Value, 1);
+    else
+      ::unsetenv(Name);
+  }
+  ~ScopedEnvironment() {
+    if (former_)
+      ::setenv(name_.c_str(), former_->c_str(), 1);
+    else
+      ::unsetenv(name_.c_str());
+  }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> former_;
+};
 
 // One frame of a window, ARGB8888.
 struct Frame {
@@ -62,22 +87,104 @@ struct Frame {
   }
 };
 
-class DesktopTest : public ::testing::Test {
+// The parameter: with the openbox window manager or on a bare X server.
+class DesktopTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
-    if (!HasDisplay()) GTEST_SKIP() << "no X display: the desktop backend is tested under xvfb-run";
-    lock_ = std::make_unique<DisplayLock>();
-    desktop = &UseDesktopBackend(DesktopOptions{true});
+    if (!testsupport::HaveCommand("Xvfb")) GTEST_SKIP() << "Xvfb is missing";
+    if (GetParam() && !testsupport::HaveCommand("openbox")) GTEST_SKIP() << "openbox is missing";
+    x_ = std::make_unique<testsupport::XServer>(GetParam());
+    ASSERT_TRUE(x_->Running()) << x_->Why();
+    display_ = std::make_unique<ScopedEnvironment>("DISPLAY", x_->Display().c_str());
+    desktop = &UseDesktopBackend(Options());
     form = new TForm(Application);
     form->SetCaption("Form1");
     form->SetBounds(100, 80, 320, 200);
   }
   void TearDown() override {
-    if (!desktop) return;
-    Application->DestroyComponents();
-    UseHeadlessBackend();
+    if (desktop) {
+      Application->DestroyComponents();
+      UseHeadlessBackend();
+    }
+    display_.reset();
+    x_.reset();
+  }
+  virtual DesktopOptions Options() const {
+    DesktopOptions options;
+    options.SoftwareRenderer = true;
+    return options;
   }
 
+  // One pass of the program's loop: waiting events and timers, then every window drawn.
+  void Pump() {
+    Application->ProcessMessages();
+    desktop->RefreshNow();
+  }
+  // Shows the form and waits until its window is on the screen with the pointer over Point.
+  void ShowWithPointerAt(int X, int Y) {
+    form->Show();
+    SDL_Window* window = desktop->WindowOf(*form);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          return (SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) != 0 &&
+                 x_->Output("xwininfo -name " + form->Caption()).find("IsViewable") !=
+                     std::string::npos;
+        },
+        [&] { Pump(); }));
+    SDL_RaiseWindow(window);
+    SDL_WarpMouseInWindow(window, X, Y);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          int x = -1, y = -1;
+          SDL_GetMouseState(&x, &y);
+          return SDL_GetMouseFocus() == window && x == X && y == Y;
+        },
+        [&] { Pump(); }))
+        << "the pointer did not reach the window";
+  }
+  // The place and size of the X window titled Title, as the X server has it.
+  struct Geometry {
+    int x = -1, y = -1, width = -1, height = -1;
+    bool operator==(const Geometry&) const = default;
+  };
+  Geometry XGeometry(const std::string& Title) const {
+    Geometry g;
+    std::istringstream info(x_->Output("xwininfo -name " + Title));
+    for (std::string line; std::getline(info, line);) {
+      std::sscanf(line.c_str(), " Absolute upper-left X: %d", &g.x);
+      std::sscanf(line.c_str(), " Absolute upper-left Y: %d", &g.y);
+      std::sscanf(line.c_str(), " Width: %d", &g.width);
+      std::sscanf(line.c_str(), " Height: %d", &g.height);
+    }
+    return g;
+  }
+  // Waits until the X server shows the window titled Title with geometry Wanted.
+  bool WaitForGeometry(const std::string& Title, Geometry Wanted) {
+    Geometry seen;
+    const bool reached = WaitUntil(
+        [&] {
+          seen = XGeometry(Title);
+          return seen == Wanted;
+        },
+        [&] { Pump(); });
+    if (!reached)
+      ADD_FAILURE() << Title << " is " << seen.width << "x" << seen.height << " at (" << seen.x
+                    << ", " << seen.y << ")";
+    return reached;
+  }
+  void PushButton(Uint32 Type, Uint32 WindowId, int X, int Y) {
+    SDL_Event event{};
+    event.type = Type;
+    event.button.windowID = WindowId;
+    event.button.button = SDL_BUTTON_LEFT;
+    event.button.state = Type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.button.x = X;
+    event.button.y = Y;
+    SDL_PushEvent(&event);
+  }
+
+ public:
   Frame Capture(const std::string& Name) {
     Frame frame;
     EXPECT_TRUE(desktop->CaptureWindow(*form, &frame.pixels, &frame.width, &frame.height));
@@ -89,6 +196,7 @@ class DesktopTest : public ::testing::Test {
     return frame;
   }
 
+ protected:
   template <class T>
   T* Make(int X, int Y, int W, int H) {
     T* control = new T(form);
@@ -97,12 +205,13 @@ class DesktopTest : public ::testing::Test {
     return control;
   }
 
-  std::unique_ptr<DisplayLock> lock_;
+  std::unique_ptr<testsupport::XServer> x_;
+  std::unique_ptr<ScopedEnvironment> display_;
   DesktopBackend* desktop = nullptr;
   TForm* form = nullptr;
 };
 
-TEST_F(DesktopTest, AFormShowsItsButtonAndEditAtTheirPlaces) {
+TEST_P(DesktopTest, AFormShowsItsButtonAndEditAtTheirPlaces) {
   auto* button = Make<TButton>(16, 150, 75, 25);
   button->SetCaption("begin");
   auto* edit = Make<TEdit>(8, 8, 121, 20);
@@ -128,20 +237,54 @@ TEST_F(DesktopTest, AFormShowsItsButtonAndEditAtTheirPlaces) {
   EXPECT_GE(frame.Colours(160, 150, 120, 17).size(), 3u);
 }
 
-TEST_F(DesktopTest, TheMenuBarLiesAboveTheClientArea) {
-  auto* menu = new TMainMenu(form);
-  auto* file = new TMenuItem(form);
-  file->SetCaption("&File");
+// The menu bar is exactly kMenuBarHeight high, whatever font gives its captions' glyphs
+// (the form's layout counts on it), and lies above the client area.
+void ExpectMenuBarAboveTheClientArea(DesktopTest& Test, TForm* Form, const char* Caption,
+                                     const std::string& Name) {
+  auto* menu = new TMainMenu(Form);
+  auto* file = new TMenuItem(Form);
+  file->SetCaption(Caption);
   menu->Items()->Add(file);
-  form->SetMenu(menu);
-  form->Show();
-  const Frame frame = Capture("menu");
-  EXPECT_EQ(frame.width, 320);
-  EXPECT_GT(frame.height, 200) << "the client area keeps its height below the bar";
-  EXPECT_GE(frame.Colours(0, 0, 60, frame.height - 200).size(), 2u) << "the bar shows \"File\"";
+  Form->SetMenu(menu);
+  EXPECT_EQ(Form->ClientHeight(), 200) << "the client area keeps its height below the bar";
+  Form->Show();
+  const Frame frame = Test.Capture(Name);
+  ASSERT_EQ(frame.width, 320);
+  ASSERT_EQ(frame.height, 200 + kMenuBarHeight) << "the window is the form's outer size";
+  EXPECT_GE(frame.Colours(0, 0, 60, kMenuBarHeight).size(), 2u) << "the bar shows its caption";
+  const std::uint32_t bar = frame.At(300, 2);
+  EXPECT_EQ(frame.At(300, kMenuBarHeight - 1), bar) << "the bar is shorter than kMenuBarHeight";
+  EXPECT_NE(frame.At(300, kMenuBarHeight), bar) << "the bar is taller than kMenuBarHeight";
+  EXPECT_EQ(frame.At(300, kMenuBarHeight), frame.At(300, 150)) << "the client area starts there";
 }
 
-TEST_F(DesktopTest, ADirectDrawControlShowsTheScreenPixelsUnderIt) {
+TEST_P(DesktopTest, TheMenuBarLiesAboveTheClientArea) {
+  ExpectMenuBarAboveTheClientArea(*this, form, "&File", "menu");
+}
+
+TEST_P(DesktopTest, AJapaneseMenuCaptionKeepsTheMenuBarsHeight) {
+  ExpectMenuBarAboveTheClientArea(*this, form, "ファイル", "menu_japanese");
+}
+
+// "終了" drawn with the glyphs of the Japanese font looks unlike "??", which is what the
+// default font alone draws for it.
+TEST_P(DesktopTest, JapaneseCaptionsShowTheirGlyphs) {
+  if (!std::filesystem::exists(DesktopOptions().GlyphFonts.front()))
+    GTEST_SKIP() << "fonts-droid-fallback is not installed";
+  auto* japanese = Make<TButton>(16, 100, 75, 25);
+  japanese->SetCaption("終了");
+  auto* unknown = Make<TButton>(16, 150, 75, 25);
+  unknown->SetCaption("??");
+  form->Show();
+  const Frame frame = Capture("japanese");
+  int differing = 0;
+  for (int y = 0; y < 25; ++y)
+    for (int x = 0; x < 75; ++x)
+      differing += frame.At(16 + x, 100 + y) != frame.At(16 + x, 150 + y);
+  EXPECT_GT(differing, 20) << "\"終了\" is drawn as \"??\"";
+}
+
+TEST_P(DesktopTest, ADirectDrawControlShowsTheScreenPixelsUnderIt) {
   auto* view = Make<TPanel>(40, 30, 64, 48);
   form->Show();
   // The program's DirectDraw binds a clipper to the view's window ...
@@ -167,7 +310,7 @@ TEST_F(DesktopTest, ADirectDrawControlShowsTheScreenPixelsUnderIt) {
   EXPECT_NE(frame.At(38, 28), 0xFF0000u) << "outside the view the form is drawn, not the screen";
 }
 
-TEST_F(DesktopTest, AFormOwningTheFullScreenShowsTheWholeFrontBufferLetterboxed) {
+TEST_P(DesktopTest, AFormOwningTheFullScreenShowsTheWholeFrontBufferLetterboxed) {
   form->Show();
   platform::Screen& screen = platform::Screen::Get();
   ASSERT_TRUE(screen.SetDisplayMode(640, 480, 16));
@@ -178,6 +321,8 @@ TEST_F(DesktopTest, AFormOwningTheFullScreenShowsTheWholeFrontBufferLetterboxed)
       reinterpret_cast<std::uint16_t*>(pixels.Row(y))[x] = x < 320 ? 0x07E0 : 0x001F;
   screen.NoteChange();
   const Frame frame = Capture("fullscreen");
+  // On the X server too, with or without a window manager to carry it out.
+  WaitForGeometry("Form1", Geometry{0, 0, 1024, 768});
   screen.SetFullScreenWindow(nullptr);
   screen.RestoreDesktop();
 
@@ -187,57 +332,53 @@ TEST_F(DesktopTest, AFormOwningTheFullScreenShowsTheWholeFrontBufferLetterboxed)
   EXPECT_EQ(frame.At(frame.width / 2 + 4, middle), 0x0000FFu);
 }
 
-TEST_F(DesktopTest, AClickOnAButtonRunsItsOnClick) {
+TEST_P(DesktopTest, AClickOnAButtonRunsItsOnClick) {
   auto* button = Make<TButton>(16, 150, 75, 25);
   button->SetCaption("begin");
   int clicks = 0;
   button->OnClick = [&](TObject*) { ++clicks; };
-  form->Show();
-  SDL_Window* window = desktop->WindowOf(*form);
-  ASSERT_NE(window, nullptr);
-  SDL_RaiseWindow(window);
-  SDL_WarpMouseInWindow(window, 16 + 30, 150 + 12);
-  // Let the window and the pointer settle (events, a few frames).
-  for (int i = 0; i < 20; ++i) {
-    Application->ProcessMessages();
-    desktop->RefreshNow();
-  }
-  for (Uint8 state : {SDL_PRESSED, SDL_RELEASED}) {
-    SDL_Event event{};
-    event.type = state == SDL_PRESSED ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    event.button.windowID = SDL_GetWindowID(window);
-    event.button.button = SDL_BUTTON_LEFT;
-    event.button.state = state;
-    event.button.x = 16 + 30;
-    event.button.y = 150 + 12;
-    SDL_PushEvent(&event);
-    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
-  }
-  for (int i = 0; i < 20 && clicks == 0; ++i) Application->ProcessMessages();
+  ShowWithPointerAt(16 + 30, 150 + 12);
+  const Uint32 id = SDL_GetWindowID(desktop->WindowOf(*form));
+  // ImGui sees a press in one frame and the release in a later one.
+  PushButton(SDL_MOUSEBUTTONDOWN, id, 16 + 30, 150 + 12);
+  ASSERT_TRUE(WaitUntil(
+      [&] { return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 0; },
+      [&] { Pump(); }));
+  Pump();
+  PushButton(SDL_MOUSEBUTTONUP, id, 16 + 30, 150 + 12);
+  EXPECT_TRUE(WaitUntil([&] { return clicks > 0; }, [&] { Pump(); }));
+  // And only once, however long the loop goes on.
+  for (int i = 0; i < 5; ++i) Pump();
   EXPECT_EQ(clicks, 1);
 }
 
-TEST_F(DesktopTest, MouseEventsOffTheWidgetsReachTheFormInClientCoordinates) {
+TEST_P(DesktopTest, ADragReleasedOutsideEveryWindowEndsAtTheFormThatGotThePress) {
+  std::vector<std::string> log;
+  form->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { log.push_back("down"); };
+  form->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { log.push_back("up"); };
+  form->Show();
+  PushButton(SDL_MOUSEBUTTONDOWN, SDL_GetWindowID(desktop->WindowOf(*form)), 200, 120);
+  ASSERT_TRUE(WaitUntil([&] { return log.size() == 1; }, [&] { Pump(); }));
+  // Released outside: SDL names no window for it.
+  PushButton(SDL_MOUSEBUTTONUP, 0, 900, 700);
+  EXPECT_TRUE(WaitUntil([&] { return log.size() == 2; }, [&] { Pump(); }));
+  EXPECT_EQ(log, (std::vector<std::string>{"down", "up"}));
+}
+
+TEST_P(DesktopTest, MouseEventsOffTheWidgetsReachTheFormInClientCoordinates) {
   std::vector<std::string> log;
   form->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int X, int Y) {
     log.push_back("down " + std::to_string(X) + "," + std::to_string(Y));
   };
   form->OnClick = [&](TObject*) { log.push_back("click"); };
   form->Show();
-  for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-    SDL_Event event{};
-    event.type = type;
-    event.button.windowID = SDL_GetWindowID(desktop->WindowOf(*form));
-    event.button.button = SDL_BUTTON_LEFT;
-    event.button.x = 200;
-    event.button.y = 120;
-    SDL_PushEvent(&event);
-  }
-  for (int i = 0; i < 10; ++i) Application->ProcessMessages();
+  for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP})
+    PushButton(type, SDL_GetWindowID(desktop->WindowOf(*form)), 200, 120);
+  WaitUntil([&] { return log.size() >= 2; }, [&] { Pump(); });
   EXPECT_EQ(log, (std::vector<std::string>{"down 200,120", "click"}));
 }
 
-TEST_F(DesktopTest, TheWheelAndDroppedFilesReachTheForm) {
+TEST_P(DesktopTest, TheWheelAndDroppedFilesReachTheForm) {
   std::vector<std::string> log;
   form->OnMouseWheel = [&](TObject*, TShiftState, int Delta, POINT At, bool& Handled) {
     log.push_back("wheel " + std::to_string(Delta) + " at " + std::to_string(At.x) + "," +
@@ -266,15 +407,18 @@ TEST_F(DesktopTest, TheWheelAndDroppedFilesReachTheForm) {
   EXPECT_EQ(log, (std::vector<std::string>{"wheel -240 at 150,100", "dropped /tmp/model.kor"}));
 }
 
-TEST_F(DesktopTest, TheIdleEventRunsBackToBackAndClosingTheWindowEndsTheLoop) {
+TEST_P(DesktopTest, TheIdleEventRunsBackToBackAndClosingTheWindowEndsTheLoop) {
   TForm* main = nullptr;
   Application->CreateForm(main);
   main->SetBounds(0, 0, 200, 100);
   int passes = 0;
   bool closed = false;
   main->OnClose = [&](TObject*, TCloseAction&) { closed = true; };
+  const auto deadline = std::chrono::steady_clock::now() + testsupport::kWindowDeadline;
   Application->OnIdle = [&](TObject*, bool& Done) {
     Done = false;
+    // A close that never arrives ends the loop at the deadline, and the test fails.
+    if (std::chrono::steady_clock::now() > deadline) Application->Terminate();
     if (++passes == 200) {
       SDL_Event event{};
       event.type = SDL_WINDOWEVENT;
@@ -289,17 +433,18 @@ TEST_F(DesktopTest, TheIdleEventRunsBackToBackAndClosingTheWindowEndsTheLoop) {
   EXPECT_GE(passes, 200);
 }
 
-TEST_F(DesktopTest, ChangingTheFormFollowsInTheWindow) {
+TEST_P(DesktopTest, ChangingTheFormFollowsInTheWindow) {
   form->Show();
-  form->SetBounds(0, 0, 640, 480);
+  ASSERT_TRUE(WaitUntil([&] { return XGeometry("Form1").width == 320; }, [&] { Pump(); }));
+  // As the program's start-up does it: borderless first, then the place and size. The window
+  // is where the form says, also when a window manager just took its frame away.
   form->SetBorderStyle(bsNone);
+  form->SetBounds(0, 0, 640, 480);
   form->SetCaption("Moved");
   SDL_Window* window = desktop->WindowOf(*form);
-  int w = 0;
-  int h = 0;
-  SDL_GetWindowSize(window, &w, &h);
-  EXPECT_EQ(w, 640);
-  EXPECT_EQ(h, 480);
+  WaitForGeometry("Moved", Geometry{0, 0, 640, 480});
+  EXPECT_EQ(form->Left(), 0);
+  EXPECT_EQ(form->Top(), 0);
   EXPECT_NE(SDL_GetWindowFlags(window) & SDL_WINDOW_BORDERLESS, 0u);
   EXPECT_STREQ(SDL_GetWindowTitle(window), "Moved");
   form->Hide();
@@ -307,6 +452,40 @@ TEST_F(DesktopTest, ChangingTheFormFollowsInTheWindow) {
 }
 
 // SDL's dummy video driver: windows without a display, and message boxes that cannot be shown.
+INSTANTIATE_TEST_SUITE_P(WindowManager, DesktopTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& Info) {
+                           return Info.param ? std::string("Openbox") : std::string("Bare");
+                         });
+
+// Without the Japanese font the windows still work, with '?' for the missing glyphs.
+class DesktopWithoutGlyphFontTest : public DesktopTest {
+ protected:
+  DesktopOptions Options() const override {
+    DesktopOptions options = DesktopTest::Options();
+    options.GlyphFonts = {"/no/such/font.ttf"};
+    return options;
+  }
+};
+
+TEST_P(DesktopWithoutGlyphFontTest, JapaneseCaptionsShowAsQuestionMarksQuietly) {
+  auto* japanese = Make<TButton>(16, 100, 75, 25);
+  japanese->SetCaption("終了");
+  auto* unknown = Make<TButton>(16, 150, 75, 25);
+  unknown->SetCaption("??");
+  form->Show();
+  const Frame frame = Capture("no_font");
+  for (int y = 0; y < 25; ++y)
+    for (int x = 0; x < 75; ++x)
+      ASSERT_EQ(frame.At(16 + x, 100 + y), frame.At(16 + x, 150 + y)) << x << "," << y;
+}
+
+TEST_P(DesktopWithoutGlyphFontTest, AJapaneseMenuCaptionKeepsTheMenuBarsHeight) {
+  ExpectMenuBarAboveTheClientArea(*this, form, "ファイル", "menu_no_font");
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManager, DesktopWithoutGlyphFontTest, ::testing::Values(false),
+                         [](const ::testing::TestParamInfo<bool>&) { return std::string("Bare"); });
+
 class DesktopWithoutDisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -178,6 +178,34 @@ TEST_F(FormTest, TheClientAreaIsTheFormsWindowOnTheScreen) {
   EXPECT_EQ(form->ClientHeight(), 480);
 }
 
+// With a main menu the form's bounds hold the bar: a 640 x 480 form at (0, 0) has its bar on
+// the screen's top rows and its client area (its window, where its controls lie) below.
+TEST_F(FormTest, AMenuBarLiesInsideTheFormsBoundsAboveTheClientArea) {
+  TForm* form = new TForm(Application);
+  form->SetClientWidth(662);
+  form->SetClientHeight(470);
+  auto* menu = new TMainMenu(form);
+  form->SetMenu(menu);
+  EXPECT_EQ(form->ClientHeight(), 470) << "setting a menu keeps the client area's size";
+  EXPECT_EQ(form->Height(), 470 + kMenuBarHeight);
+  auto* panel = new TPanel(form);
+  panel->SetParent(form);
+  panel->SetBounds(8, 32, 512, 386);
+  form->Show();
+  form->SetBounds(0, 0, 640, 480);
+  EXPECT_EQ(form->ClientHeight(), 480 - kMenuBarHeight);
+  EXPECT_EQ(form->ClientOrigin().y, kMenuBarHeight);
+  RECT r;
+  GetWindowRect(form->Handle(), &r);
+  EXPECT_EQ(r, (RECT{0, kMenuBarHeight, 640, 480}));
+  GetWindowRect(panel->Handle(), &r);
+  EXPECT_EQ(r, (RECT{8, kMenuBarHeight + 32, 520, kMenuBarHeight + 418}));
+  form->SetMenu(nullptr);
+  EXPECT_EQ(form->ClientHeight(), 480 - kMenuBarHeight) << "removing it keeps the size too";
+  GetWindowRect(form->Handle(), &r);
+  EXPECT_EQ(r.top, 0);
+}
+
 TEST_F(FormTest, ScreenCentredFormsAreCentredOnTheDesktopWhenShown) {
   TForm* form = new TForm(Application);
   form->SetBounds(0, 0, 200, 100);

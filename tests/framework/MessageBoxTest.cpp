@@ -26,6 +26,13 @@ TEST(MessageBoxButtonsTest, ReturnPicksTheNamedDefaultAndEscapeOnlyWhatCanBeEsca
   EXPECT_EQ(MessageBoxEscapeAnswer(MB_YESNOCANCEL), IDCANCEL);
   EXPECT_EQ(MessageBoxEscapeAnswer(MB_YESNO), 0);
   EXPECT_TRUE(MessageBoxOffers(MB_YESNO, IDNO));
+  // Closed by the window manager: a question is a No, never a Yes.
+  EXPECT_EQ(MessageBoxClosedAnswer(MB_YESNO), IDNO);
+  EXPECT_EQ(MessageBoxClosedAnswer(MB_YESNO | MB_DEFBUTTON1), IDNO);
+  EXPECT_EQ(MessageBoxClosedAnswer(MB_YESNOCANCEL), IDCANCEL);
+  EXPECT_EQ(MessageBoxClosedAnswer(MB_OKCANCEL), IDCANCEL);
+  EXPECT_EQ(MessageBoxClosedAnswer(MB_ABORTRETRYIGNORE), IDABORT);
+  EXPECT_EQ(MessageBoxClosedAnswer(MB_OK), IDOK);
   EXPECT_FALSE(MessageBoxOffers(MB_YESNO, IDOK));
 }
 

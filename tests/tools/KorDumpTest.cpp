@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -12,6 +13,13 @@
 namespace {
 
 const std::string AssetsDir = KOR_ASSETS_DIR;
+
+std::string ReadText(const std::string& Path) {
+  std::ifstream in(Path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 struct TDump {
   int Status = 0;
@@ -81,6 +89,41 @@ TEST(KorDump, ReportsTheLoadersMessageForABadFile) {
                              bare.File("wisp_body.bmp") + "\""),
             std::string::npos)
       << missing.Err;
+}
+
+TEST(KorDump, BytesFromTheFileReachTheTerminalEscaped) {
+  EXPECT_EQ(PrintableText("wisp_body.bmp"), "wisp_body.bmp");
+  EXPECT_EQ(PrintableText(std::string("a\x1b[2Jb\x07\r\n\x00\x7f\xff\\", 13)),
+            "a\\x1b[2Jb\\x07\\x0d\\x0a\\x00\\x7f\\xff\\\\");
+
+  // A texture name with escape sequences and a bell: the loader's message names it escaped.
+  TTempDirectory dir("kordump_escapes");
+  TKorFileRecord file;
+  file.TextureNames = {std::string("\x1b]0;owned\x07.bmp")};
+  file.Objects = {TKorObjectRecord{}};
+  WriteBytes(dir.File("m.kor"), EncodeKorFile(file));
+  const TDump dump(dir.File("m.kor"));
+  EXPECT_EQ(dump.Status, 1);
+  EXPECT_EQ(dump.Err.find('\x1b'), std::string::npos) << dump.Err;
+  EXPECT_EQ(dump.Err.find('\x07'), std::string::npos) << dump.Err;
+  EXPECT_NE(dump.Err.find("\\x1b]0;owned\\x07.bmp"), std::string::npos) << dump.Err;
+}
+
+TEST(KorDump, HelpIsAUsageTextAndOptionsAreNotFileNames) {
+  const std::string program = KOR_KORDUMP;
+  for (const char* help : {" --help", " -h"}) {
+    const int status = std::system((program + help + " >/dev/null").c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << help;
+  }
+  const std::string usage = testing::TempDir() + "kordump_usage.txt";
+  std::system((program + " --help >" + usage).c_str());
+  EXPECT_NE(ReadText(usage).find("usage: "), std::string::npos);
+  for (const char* wrong : {"", " --version", " a.kor b.kor"}) {
+    const int status = std::system((program + wrong + " >/dev/null 2>&1").c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2) << wrong;
+  }
 }
 
 TEST(KorDump, TheCommandExitsNonZeroForABadFile) {

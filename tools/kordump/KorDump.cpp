@@ -73,7 +73,7 @@ class TPrinter {
 };
 
 void TPrinter::Header(const std::string& fileName) const {
-  out << fileName << ": " << index.FileSize << " bytes";
+  out << PrintableText(fileName) << ": " << index.FileSize << " bytes";
   if (index.BytesRead < index.FileSize) {
     out << ", of which the last " << index.FileSize - index.BytesRead << " are not read";
   }
@@ -85,7 +85,7 @@ void TPrinter::TextureTable() const {
   out << "Texture table: " << count << (count == 1 ? " entry" : " entries") << "\n";
   for (size_t entry = 0; entry < count; ++entry) {
     const std::string& name = index.TextureNames[entry];
-    out << "  [" << entry << "] \"" << name << "\"";
+    out << "  [" << entry << "] \"" << PrintableText(name) << "\"";
     const int first = TableEntryOf(index.Textures[entry]);
     if (first != static_cast<int>(entry)) {
       out << "  same texture as [" << first << "]\n";
@@ -172,6 +172,25 @@ void TPrinter::Outside() const {
 
 }  // namespace
 
+std::string PrintableText(const std::string& Text) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(Text.size());
+  for (const char c : Text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte == '\\') {
+      out += "\\\\";
+    } else if (byte >= 0x20 && byte < 0x7F) {
+      out += c;
+    } else {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    }
+  }
+  return out;
+}
+
 int DumpModel(const std::string& FileName, std::ostream& Out, std::ostream& Err) {
   Out.imbue(std::locale::classic());
   TBitmapProbe probe;
@@ -180,7 +199,7 @@ int DumpModel(const std::string& FileName, std::ostream& Out, std::ostream& Err)
   try {
     root = LoadModel(&probe, FileName.c_str(), &index);
   } catch (const EKorModelError& error) {
-    Err << error.what() << "\n";
+    Err << PrintableText(error.what()) << "\n";
     return 1;
   }
   PrintModel(Out, FileName, index, root, probe.Facts());

@@ -8,6 +8,10 @@
 
 #include "model/LoadModel.h"
 #include "tools/kordump/BitmapProbe.h"
+// Text taken from a file, safe to print on a terminal: bytes outside printable ASCII become
+// "\xNN" and a backslash becomes "\\", so a name can never move the cursor, ring the bell or
+// change the terminal's state.
+std::string PrintableText(const std::string& Text);
 
 // Prints FileName to Out and returns 0; for a file the loader rejects, prints the loader's
 // message to Err and returns 1.

@@ -3,13 +3,16 @@
 //   snapshot FRAMES OUTPUT.png          the picture after FRAMES frame ticks
 //   snapshot FRAMES OUTPUT-%03d.png     every frame, numbered from 1
 //
+// The output path is taken literally apart from its frame-number placeholder (OutputPath.h).
+//
 // Run it with assets/ as the working directory (it reads wisp2.kor, its bitmaps and meta.bmp).
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "tools/snapshot/HeadlessDemo.h"
+#include "tools/snapshot/OutputPath.h"
 
 namespace {
 
@@ -27,28 +30,30 @@ bool WriteFrame(THeadlessDemo& demo, const std::string& path) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: %s FRAMES OUTPUT.png (OUTPUT may hold %%d for every frame)\n",
-                 argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s FRAMES OUTPUT.png\n"
+                 "  FRAMES  frame ticks to run, a whole number from 1 to %d\n"
+                 "  OUTPUT  the PNG file; its first %%d (or %%0Nd, N from 1 to 9) is replaced by\n"
+                 "          the frame number and then every frame is written; all other\n"
+                 "          characters are taken literally\n",
+                 argv[0], kMaxFrames);
     return 2;
   }
-  const int frames = std::atoi(argv[1]);
-  const std::string pattern = argv[2];
-  const bool series = pattern.find('%') != std::string::npos;
-  if (frames < 1) {
-    std::fprintf(stderr, "snapshot: FRAMES must be at least 1\n");
+  const std::optional<int> count = ParseFrameCount(argv[1]);
+  if (!count) {
+    std::fprintf(stderr, "snapshot: FRAMES must be a whole number from 1 to %d, not \"%s\"\n",
+                 kMaxFrames, argv[1]);
     return 2;
   }
+  const int frames = *count;
+  const TOutputPath output(argv[2]);
   try {
     THeadlessDemo demo;
     for (int frame = 1; frame <= frames; ++frame) {
       demo.Scene().Tick();
-      if (series) {
-        char path[4096];
-        std::snprintf(path, sizeof path, pattern.c_str(), frame);
-        if (!WriteFrame(demo, path)) return 1;
-      }
+      if (output.PerFrame() && !WriteFrame(demo, output.ForFrame(frame))) return 1;
     }
-    if (!series && !WriteFrame(demo, pattern)) return 1;
+    if (!output.PerFrame() && !WriteFrame(demo, output.ForFrame(frames))) return 1;
     const TKorRenderLosses& losses = demo.Scene().Renderer.Losses;
     if (losses.Objects + losses.Polygons + losses.Triangles > 0) {
       std::fprintf(stderr,
