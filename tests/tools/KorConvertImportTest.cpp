@@ -71,6 +71,11 @@ TEST(KorConvertImport, SampleGetsTexturesColoursAndNormalsTheRendererDraws) {
   const TLoadedModel model(dir.File("c.kor"));
   ASSERT_EQ(model.Objects.size(), 3u);  // the file's node and its two groups, in file order
   EXPECT_EQ(model.Parents, (std::vector<int>{-1, 0, 0}));
+  // OBJ's y-up axes become the renderer's y-down ones by an exact half turn about x at the
+  // root; the groups keep their identity matrices and the vertices their coordinates.
+  EXPECT_EQ(model.Objects[0]->Local, (Matrix4{{1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1}}));
+  EXPECT_EQ(model.Objects[1]->Local, IdentityMatrix);
+  EXPECT_EQ(model.Objects[2]->Local, IdentityMatrix);
   const TKorObject& crate = *model.Objects[1];
   const TKorObject& plinth = *model.Objects[2];
   EXPECT_EQ(crate.FaceCount, 6);

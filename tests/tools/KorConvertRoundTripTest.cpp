@@ -194,12 +194,19 @@ TEST(KorConvertRoundTrip, ObjPlacesEveryVertexInWorldSpaceWithItsMaterials) {
   size_t triangles = 0, originalTriangles = 0;
   int32_t points = 0;
   float lowest = 1e9f;
+  // Only the root has a matrix: the half turn from OBJ's y-up axes back to the renderer's.
+  const Matrix4& turn = back.Objects[0]->Local;
+  EXPECT_EQ(turn, (Matrix4{{1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1}}));
   for (const TKorObject* object : back.Objects) {
     triangles += Triangles(*object).size();
     points += object->PointCount;
-    EXPECT_EQ(object->Local, IdentityMatrix);
-    for (int32_t i = 0; i < object->VertexCount; ++i)
-      lowest = std::min(lowest, object->Vertices[i].Z);
+    if (object != back.Objects[0]) {
+      EXPECT_EQ(object->Local, IdentityMatrix);
+    }
+    for (int32_t i = 0; i < object->VertexCount; ++i) {
+      const TKorVertex& v = object->Vertices[i];
+      lowest = std::min(lowest, v.X * turn[2] + v.Y * turn[6] + v.Z * turn[10] + turn[14]);
+    }
   }
   for (const TKorObject* object : original.Objects) originalTriangles += Triangles(*object).size();
   EXPECT_EQ(triangles, originalTriangles);
@@ -297,11 +304,13 @@ TEST(KorConvertRoundTrip, ExportComposesLocalThenBaseThenTheParent) {
              std::fabs(p[2] - z) < 1e-5f;
     });
   };
-  EXPECT_TRUE(has(5, 1, 0)) << "parent's (1, 0, 0): turned to (0, 1, 0), then moved";
+  // Last of all the root's half turn about x takes (x, y, z) to OBJ's y-up (x, -y, -z).
+  EXPECT_TRUE(has(5, -1, 0)) << "parent's (1, 0, 0): turned to (0, 1, 0), then moved";
   EXPECT_TRUE(has(5, 0, 0)) << "parent's origin";
-  EXPECT_TRUE(has(5, 1, 2)) << "child's (1, 0, 0): moved up by its Local, then the parent's";
-  EXPECT_TRUE(has(4, 0, 2)) << "child's (0, 1, 0)";
-  // Through glTF the tree comes back with the composed matrices in Local.
+  EXPECT_TRUE(has(5, -1, -2)) << "child's (1, 0, 0): moved up by its Local, then the parent's";
+  EXPECT_TRUE(has(4, 0, -2)) << "child's (0, 1, 0)";
+  // Through glTF the tree comes back with the composed matrices in Local: the half turn
+  // import adds after the root node's matrix undoes the one export added.
   Convert(dir.File("m.kor"), dir.File("m.gltf"));
   Convert(dir.File("m.gltf"), dir.File("back.kor"));
   const TLoadedModel original(dir.File("m.kor"));

@@ -16,16 +16,25 @@ const char* const KorConvertHelp =
 
 Import reads OBJ, glTF 2.0, FBX, Collada, 3DS, PLY, STL and the other formats of Open Asset
 Import Library. Each node becomes an object of the same tree: the node's matrix goes into
-Local, Base is the identity, the node name's first four bytes into Tag. Each node's meshes
-become its object's vertices and faces; every face is a textured face of flag 6, the one
-the renderer draws (a polygon of more than 128 indices becomes several fans). Normals are
-generated where missing (smooth across edges under 80 degrees). Vertex colours come from
-the mesh, else the material's diffuse colour, else white; a mesh without a texture gets a
-1 x 1 white texture. PNG and JPEG textures become 8-bit palettised BMP files beside OUT
-(more than 256 colours are quantised with libimagequant; transparency is dropped; a side
-over 1,024 pixels, the most the renderer's device takes, is scaled down). Point meshes
-become the object's points; lines, bones, animations, cameras and lights are left out.
-Refused: more than 256 textures, 1,025 objects, 65,536 vertices.
+Local (the root's followed by the half turn below), Base is the identity, the node name's
+first four bytes into Tag. Each node's meshes become its object's vertices and faces; every
+face is a textured face of flag 6, the one the renderer draws (a polygon of more than 128
+indices becomes several fans). Normals are generated where missing (smooth across edges
+under 80 degrees). Vertex colours come from the mesh, else the material's diffuse colour,
+else white; a mesh without a texture gets a 1 x 1 white texture. PNG and JPEG textures
+become 8-bit palettised BMP files beside OUT (more than 256 colours are quantised with
+libimagequant; transparency is dropped; a side over 1,024 pixels, the most the renderer's
+device takes, is scaled down). Point meshes become the object's points; lines, bones,
+animations, cameras and lights are left out. Refused: more than 256 textures, 1,025
+objects, 65,536 vertices.
+
+Axes: the other formats are y-up and look toward -z; a .kor file's world is y-down (screen
+y grows with y) and its camera looks along +z. Import composes a half turn about x (y to
+-y, z to -z) into the root object's Local, after the root node's matrix; export composes
+the same half turn (its own inverse) into the root node's matrix. Vertices keep their
+coordinates: only the root's matrix changes, and the half turn added on the way out is
+taken off exactly on the way back. It is a rotation: it changes neither handedness nor the
+way faces wind.
 
 Front faces run clockwise seen from outside in a .kor file (the demo's model, drawn with
 counter-clockwise faces culled) and counter-clockwise in the other formats: each face's
@@ -34,8 +43,8 @@ corners are reversed on the way in and on the way out.
 Export writes the tree, faces, normals, texture coordinates, vertex colours and points,
 with every texture as a PNG (beside OUT, or inside a .glb). An object has two matrices,
 a node one: the node gets the object's transform as the renderer composes it, Local x
-Base. Not kept: untextured faces (never drawn), face flags, and Tag bytes that are not
-text (the node is named "object N" then).
+Base (the root's followed by the half turn above). Not kept: untextured faces (never
+drawn), face flags, and Tag bytes that are not text (the node is named "object N" then).
   .gltf  glTF 2.0 text with a .bin buffer beside it: the tree, with each face split into the
          triangles of its fan and the points as a separate point primitive of the node.
   .glb   the same in one binary file, the textures (PNG) inside it.

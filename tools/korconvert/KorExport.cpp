@@ -15,6 +15,7 @@
 
 #include "model/LoadModel.h"
 #include "model/TextureRecorder.h"
+#include "tools/korconvert/AxisConversion.h"
 #include "tools/korconvert/ConvertError.h"
 #include "tools/korconvert/StagedOutput.h"
 #include "tools/korconvert/TextureImage.h"
@@ -78,7 +79,7 @@ class TSceneBuilder {
 
   std::unique_ptr<aiScene> Build(const TKorObject& root) {
     auto scene = std::make_unique<aiScene>();
-    scene->mRootNode = MakeNode(root);
+    scene->mRootNode = MakeNode(root, true);
     if (materials.empty()) PointMaterial();
     scene->mNumMeshes = static_cast<unsigned>(meshes.size());
     scene->mMeshes = new aiMesh*[meshes.size()];
@@ -104,10 +105,12 @@ class TSceneBuilder {
     return "object " + std::to_string(at - index.Objects.begin());
   }
 
-  aiNode* MakeNode(const TKorObject& object) {
+  aiNode* MakeNode(const TKorObject& object, bool root) {
     auto node = std::make_unique<aiNode>(NodeName(object));
     Matrix4 transform;
     MatrixMultiply(object.Local, object.Base, transform);  // as the transform pass composes it
+    // The root turns the renderer's y-down axes back into the format's y-up ones.
+    if (root) transform = FollowedByHalfTurnAboutX(transform);
     node->mTransformation = ToAssimp(transform);
     std::vector<unsigned> meshIndexes = AddMeshes(object);
     node->mNumMeshes = static_cast<unsigned>(meshIndexes.size());
@@ -117,7 +120,7 @@ class TSceneBuilder {
     }
     std::vector<aiNode*> children;
     for (const TKorObject* child = object.FirstChild; child != nullptr; child = child->Next) {
-      children.push_back(MakeNode(*child));
+      children.push_back(MakeNode(*child, false));
       children.back()->mParent = node.get();
     }
     node->mNumChildren = static_cast<unsigned>(children.size());

@@ -4,6 +4,8 @@
 //
 // - Each object becomes a node of the same tree. An object has two matrices where a node has
 //   one: the node gets the object's transform exactly as the renderer composes it, Local x Base.
+//   The root node's is followed by the half turn about x that takes the renderer's y-down axes
+//   to the format's y-up ones (the inverse of what import does).
 // - The node's name is the object's Tag when it reads as text, else "object N" (N in file
 //   order).
 // - Textured faces become triangles (each face's fan, corners reversed: front faces run

@@ -14,6 +14,7 @@
 #include <set>
 
 #include "model/LoadModel.h"
+#include "tools/korconvert/AxisConversion.h"
 #include "tools/korconvert/ConvertError.h"
 #include "tools/korconvert/StagedOutput.h"
 
@@ -223,6 +224,8 @@ class TSceneConverter {
     objects.emplace_back();
     TKorObjectRecord& object = objects.back();
     object.Local = FromAssimp(node.mTransformation);
+    // The root turns the format's y-up axes into the renderer's y-down ones.
+    if (parent < 0) object.Local = FollowedByHalfTurnAboutX(object.Local);
     object.ParentIndex = parent;
     std::memcpy(&object.Tag, node.mName.C_Str(), std::min<size_t>(node.mName.length, 4));
     for (unsigned i = 0; i < node.mNumMeshes; ++i) AddMesh(index, node.mMeshes[i]);

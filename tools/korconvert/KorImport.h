@@ -2,8 +2,9 @@
 // 8-bit palettised bitmaps beside it.
 //
 // - Each node becomes one object, in the node tree's shape: its matrix goes into Local, Base is
-//   the identity, its name's first four bytes into Tag. Children are written so that the tree
-//   the loader builds walks them in the node's order.
+//   the identity, its name's first four bytes into Tag. The root's Local is followed by the
+//   half turn about x that takes the format's y-up axes to the renderer's y-down ones. Children are
+//   written so that the tree the loader builds walks them in the node's order.
 // - The node's meshes become that object's vertices and faces. Polygons keep their shape as
 //   triangle fans; one of more than 128 indices becomes several fans of at most 128. Point
 //   meshes become the object's points. Lines are left out, with a note. Corners are reversed:

@@ -1,7 +1,7 @@
 // The viewer's scene on a headless 3D view: models of very different sizes and places framed
 // in the picture, capacities that draw what the demo's fixed ones cannot, a rejected file that
 // leaves the open model as it was, the missing bitmap named, texture numbers that stay low,
-// and the demo figure's picture in the viewer's framing.
+// and the pictures of the demo figure and of the converted sample in the viewer's framing.
 #include "tools/korview/ViewerScene.h"
 
 #include <gtest/gtest.h>
@@ -181,6 +181,21 @@ TEST(HeadlessViewerTest, TheDemoFigureInTheViewersFraming) {
   const auto picture = kor::testsupport::ReadPng(png);
   ASSERT_TRUE(picture);
   kor::testsupport::ExpectMatchesGolden("korview_wisp2", *picture, 8);
+}
+
+// The sample converted from OBJ: upright on its plinth (the axis conversion at the root), its
+// outside toward the camera with counter-clockwise faces culled (the corner reversal).
+TEST(HeadlessViewerTest, TheConvertedSampleStandsUprightOnItsPlinth) {
+  TTempDirectory folder("korview_crate");
+  std::ostringstream errors;
+  const std::string png = folder.File("crate.png");
+  ASSERT_EQ(RenderModelPicture(std::string(KOR_ASSETS_DIR) + "/samples/crate.kor", png, 1, errors),
+            0)
+      << errors.str();
+  EXPECT_EQ(errors.str(), "");
+  const auto picture = kor::testsupport::ReadPng(png);
+  ASSERT_TRUE(picture);
+  kor::testsupport::ExpectMatchesGolden("korview_crate", *picture, 8);
 }
 
 TEST(HeadlessViewerTest, ARejectedFileGivesTheLoadersMessage) {
