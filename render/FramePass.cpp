@@ -10,9 +10,11 @@
 
 namespace {
 
-// Copies queue b into SortList[1..n-1], empties the queue and returns n (the high sentinel's
-// slot).
-int32_t TakeQueue(TKorRenderer& R, int b, TKorPolygon* highSentinel) {
+// Copies queue b into SortList[1..n-1] between the two sentinels, empties the queue and
+// returns n (the high sentinel's slot). A queue is never longer than SortList less its two
+// sentinel slots, so a renderer too small for any polygon never writes SortList at all.
+int32_t TakeQueue(TKorRenderer& R, int b, TKorPolygon* lowSentinel, TKorPolygon* highSentinel) {
+  R.SortList[0] = lowSentinel;
   int32_t n = 1;
   for (BucketNode* node = R.Buckets[static_cast<size_t>(b)]; node != nullptr;
        node = node->NextNode) {
@@ -52,8 +54,9 @@ void DrawGroup(TKorRenderer& R, int32_t start, int32_t end, DWORD flags) {
                                           static_cast<DWORD>((end - start) * 3), flags);
 }
 
-void DrawQueue(TKorRenderer& R, int b, TKorPolygon* highSentinel, int32_t& triangles) {
-  const int32_t n = TakeQueue(R, b, highSentinel);
+void DrawQueue(TKorRenderer& R, int b, TKorPolygon* lowSentinel, TKorPolygon* highSentinel,
+               int32_t& triangles) {
+  const int32_t n = TakeQueue(R, b, lowSentinel, highSentinel);
   int32_t i = 0, j = 0;
   PartitionQueue(R, n, i, j);
 
@@ -135,10 +138,10 @@ void DrawScene(TKorRenderer& R, TKorObject* Root, bool DepthOnly) {
   lowSentinel.ClipState = -1;
   highSentinel.ClipState = 256;
   int32_t triangles = 0;
-  R.SortList[0] = &lowSentinel;
   view.D3DDevice->BeginScene();
   for (int b = 0; b < TextureQueueCount; ++b) {
-    if (R.Buckets[static_cast<size_t>(b)] != nullptr) DrawQueue(R, b, &highSentinel, triangles);
+    if (R.Buckets[static_cast<size_t>(b)] != nullptr)
+      DrawQueue(R, b, &lowSentinel, &highSentinel, triangles);
   }
   ResetFloatingPoint();
   view.D3DDevice->EndScene();

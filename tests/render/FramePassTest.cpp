@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <string>
 #include <vector>
@@ -138,6 +139,29 @@ TEST_F(FramePassTest, QueuesGoInTextureOrderClippedGroupFirst) {
   const D3DTLVERTEX& added = R_.VertexBuffer[static_cast<size_t>(R_.VertexFill - 1)];
   EXPECT_EQ(added.rhw, 200.0f);
   EXPECT_EQ(std::bit_cast<uint32_t>(added.sz), 0x37A7C5ACu);
+}
+
+TEST_F(FramePassTest, EveryCapacityDrawsWhatFitsAndCountsTheRest) {
+  Quads({&texture0_, &texture7_});
+  Quads({&texture0_});
+  // A queue holds the capacity less two sentinel slots: 0 to 2 hold nothing, 5 all three.
+  for (int32_t capacity = 0; capacity <= 5; ++capacity) {
+    FreeRenderer(R_);
+    NewRenderer(R_, view_, 0, 0, capacity, 256, 2.0f);
+    MakeMatrix(R_.Camera, 0, 0, -20, 0, 0, 0);
+    FrameLog();
+    const int32_t fits = std::min(std::max(capacity - 2, 0), 3);
+    size_t triangles = 0;
+    for (const recording::Draw& draw : device_->draws) triangles += draw.indices.size() / 3;
+    EXPECT_EQ(triangles, static_cast<size_t>(2 * fits)) << "capacity " << capacity;
+    EXPECT_EQ(R_.Losses.Polygons, 3 - fits) << "capacity " << capacity;
+  }
+  // Nor does a renderer without room for a single vertex.
+  FreeRenderer(R_);
+  NewRenderer(R_, view_, 0, 0, 0, 0, 2.0f);
+  FrameLog();
+  EXPECT_EQ(R_.Losses.Objects, 2);
+  EXPECT_TRUE(device_->draws.empty());
 }
 
 TEST(PartitionQueue, SplitsAroundClipStateOneAsTheTwoCursorsLeaveIt) {
