@@ -144,24 +144,28 @@ TEST_F(FramePassTest, QueuesGoInTextureOrderClippedGroupFirst) {
 TEST_F(FramePassTest, EveryCapacityDrawsWhatFitsAndCountsTheRest) {
   Quads({&texture0_, &texture7_});
   Quads({&texture0_});
-  // A queue holds the capacity less two sentinel slots: 0 to 2 hold nothing, 5 all three.
-  for (int32_t capacity = 0; capacity <= 5; ++capacity) {
-    FreeRenderer(R_);
-    NewRenderer(R_, view_, 0, 0, capacity, 256, 2.0f);
-    MakeMatrix(R_.Camera, 0, 0, -20, 0, 0, 0);
-    FrameLog();
-    const int32_t fits = std::min(std::max(capacity - 2, 0), 3);
+  const auto drawWith = [&](TKorRenderer& R, int32_t Polygons, int32_t Vertices) {
+    NewRenderer(R, view_, 0, 0, Polygons, Vertices, 2.0f);
+    MakeMatrix(R.Camera, 0, 0, -20, 0, 0, 0);
+    device_->draws.clear();
+    DrawScene(R, root_, false);
     size_t triangles = 0;
     for (const recording::Draw& draw : device_->draws) triangles += draw.indices.size() / 3;
-    EXPECT_EQ(triangles, static_cast<size_t>(2 * fits)) << "capacity " << capacity;
-    EXPECT_EQ(R_.Losses.Polygons, 3 - fits) << "capacity " << capacity;
+    FreeRenderer(R);
+    return triangles;
+  };
+  // A queue holds the capacity less two sentinel slots: 0 to 2 hold nothing, 5 all three.
+  // Each renderer is a fresh record, so its buffers have no room beyond their size.
+  for (int32_t capacity = 0; capacity <= 5; ++capacity) {
+    TKorRenderer R;
+    const int32_t fits = std::min(std::max(capacity - 2, 0), 3);
+    EXPECT_EQ(drawWith(R, capacity, 256), static_cast<size_t>(2 * fits)) << capacity;
+    EXPECT_EQ(R.Losses.Polygons, 3 - fits) << "capacity " << capacity;
   }
   // Nor does a renderer without room for a single vertex.
-  FreeRenderer(R_);
-  NewRenderer(R_, view_, 0, 0, 0, 0, 2.0f);
-  FrameLog();
-  EXPECT_EQ(R_.Losses.Objects, 2);
-  EXPECT_TRUE(device_->draws.empty());
+  TKorRenderer R;
+  EXPECT_EQ(drawWith(R, 0, 0), 0u);
+  EXPECT_EQ(R.Losses.Objects, 2);
 }
 
 TEST(PartitionQueue, SplitsAroundClipStateOneAsTheTwoCursorsLeaveIt) {
