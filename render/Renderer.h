@@ -24,8 +24,11 @@ constexpr int TextureQueueCount = 256;
 // frame starts these at zero; a caller reads them after DrawScene.
 struct TKorRenderLosses {
   int32_t Objects = 0;    // objects whose vertices did not fit the vertex buffer
-  int32_t Polygons = 0;   // polygons beyond the queue capacity, with a bad texture or < 3 indices
+  int32_t Polygons = 0;   // polygons beyond the queue capacity, with a bad texture, < 3 indices
+                          // or a vertex that is not finite
   int32_t Triangles = 0;  // triangles beyond the index buffer or without room for clip vertices
+  int32_t Vertices = 0;   // vertices whose results were not finite (their polygons are counted
+                          // in Polygons)
 };
 
 struct TKorRenderer {

@@ -64,9 +64,20 @@ uint32_t SpecularColor(float I, float fog) {
   return (alpha << 24) | (g << 16) | (g << 8) | g;
 }
 
-// Transforms, projects, shades and fogs every vertex of obj into the vertex buffer.
-void TransformVertices(TKorRenderer& R, const Matrix4& W, const Matrix4& N, TKorObject& obj,
-                       bool partial) {
+// ClipFlags of a vertex whose results are not all finite (from a NaN or huge coordinate,
+// normal, matrix, light or zoom): no polygon naming it is drawn.
+constexpr int32_t kNotFinite = 2;
+
+bool IsFinite(const D3DTLVERTEX& v, float shade) {
+  return std::isfinite(v.sx) && std::isfinite(v.sy) && std::isfinite(v.sz) &&
+         std::isfinite(v.rhw) && std::isfinite(v.tu) && std::isfinite(v.tv) && std::isfinite(shade);
+}
+
+// Transforms, projects, shades and fogs every vertex of obj into the vertex buffer; returns
+// how many of them were not finite (each counted in the losses and marked kNotFinite).
+int32_t TransformVertices(TKorRenderer& R, const Matrix4& W, const Matrix4& N, TKorObject& obj,
+                          bool partial) {
+  int32_t notFinite = 0;
   obj.FirstIndex = R.VertexFill;
   D3DTLVERTEX* out = R.VertexBuffer.data() + R.VertexFill;
   const float screenWidth = static_cast<float>(R.ScreenWidth);
@@ -75,25 +86,34 @@ void TransformVertices(TKorRenderer& R, const Matrix4& W, const Matrix4& N, TKor
     TKorVertex& v = obj.Vertices[static_cast<size_t>(i)];
     const Vector3 p = TransformPoint(W, {v.X, v.Y, v.Z});
     const Vector3 n = TransformDirection(N, {v.NX, v.NY, v.NZ});
-    // Normals and light need not be unit length; keep the intensity within a byte's range.
-    const float I = std::clamp((n.x * R.Light.x + n.y * R.Light.y + n.z * R.Light.z) * 0.25f + 0.5f,
-                               0.0f, 1.0f);
+    const float shade = (n.x * R.Light.x + n.y * R.Light.y + n.z * R.Light.z) * 0.25f + 0.5f;
     const float k = std::fabs(p.z) > kNearDepth ? R.Zoom / p.z : 100.0f;
     out->sx = p.x * k + R.HalfWidth;
     out->sy = p.y * k + R.HalfHeight;
     out->sz = kScreenDepthScale * p.z;
     out->rhw = k;
-    const float fog = out->sz > 0.4f ? std::min((out->sz - 0.4f) * 2.0f, 1.0f) : 0.0f;
-    out->color = ShadeColor(v.Color, I);
-    out->specular = SpecularColor(I, fog);
     out->tu = v.U;
     out->tv = v.V;
+    const bool finite = IsFinite(*out, shade);
+    // Normals and light need not be unit length; keep the intensity within a byte's range.
+    // A vertex that is not finite is never drawn, but its colours are still made from a
+    // number in range, as every float-to-integer conversion here must be.
+    const float I = finite ? std::clamp(shade, 0.0f, 1.0f) : 0.0f;
+    const float fog = finite && out->sz > 0.4f ? std::min((out->sz - 0.4f) * 2.0f, 1.0f) : 0.0f;
+    out->color = ShadeColor(v.Color, I);
+    out->specular = SpecularColor(I, fog);
     v.ClipFlags = partial && out->sx > 0 && out->sx < screenWidth && out->sy > 0 &&
                           out->sy < screenHeight && out->sz > kNearDepth && out->sz < kFarClipDepth
                       ? 1
                       : 0;
+    if (!finite) {
+      v.ClipFlags = kNotFinite;
+      ++notFinite;
+    }
   }
   R.VertexFill += obj.VertexCount;
+  R.Losses.Vertices += notFinite;
+  return notFinite;
 }
 
 // A polygon the frame pass can draw without reading outside its owner's vertices.
@@ -144,10 +164,17 @@ bool AllVerticesInside(const TKorPolygon& p, const TKorObject& obj) {
   return true;
 }
 
-void QueuePolygons(TKorRenderer& R, TKorObject& obj, bool partial) {
+bool NamesAVertexNotFinite(const TKorPolygon& p, const TKorObject& obj) {
+  for (int32_t i = 0; i < p.Count; ++i) {
+    if (obj.Vertices[p.Indices[static_cast<size_t>(i)]].ClipFlags == kNotFinite) return true;
+  }
+  return false;
+}
+
+void QueuePolygons(TKorRenderer& R, TKorObject& obj, bool partial, bool anyNotFinite) {
   for (int32_t f = 0; f < obj.FaceCount; ++f) {
     TKorPolygon& p = obj.Faces[static_cast<size_t>(f)];
-    if (!PolygonIsWellFormed(p, obj)) {
+    if (!PolygonIsWellFormed(p, obj) || (anyNotFinite && NamesAVertexNotFinite(p, obj))) {
       ++R.Losses.Polygons;
       continue;
     }
@@ -169,8 +196,8 @@ void TransformObject(TKorRenderer& R, const Matrix4& W, const Matrix4& N, TKorOb
     return;
   }
   const bool partial = kind == BoxClass::Partial;
-  TransformVertices(R, W, N, obj, partial);
-  QueuePolygons(R, obj, partial);
+  const int32_t notFinite = TransformVertices(R, W, N, obj, partial);
+  QueuePolygons(R, obj, partial, notFinite > 0);
 }
 
 }  // namespace
