@@ -53,6 +53,8 @@ struct TKorRenderer {
   int32_t VertexFill = 0;
   std::array<BucketNode*, TextureQueueCount> Buckets{};  // head of each texture's queue
   TKorRenderLosses Losses;                               // what the last frame left out
+  int32_t FailedCalls = 0;  // device and viewport calls of the last frame that failed (a lost
+                            // surface fails every drawing call until it is restored)
 };
 
 // Vertices a frame may hold: the buffer's size, and never more than 16-bit indices address.

@@ -9,6 +9,7 @@
 
 #include "RecordingDevice.h"
 #include "components/KorvelRM.h"
+#include "platform/ddraw/DDrawErrors.h"
 #include "render/NearClip.h"
 #include "scene/Texdata.h"
 
@@ -139,6 +140,19 @@ TEST_F(FramePassTest, QueuesGoInTextureOrderClippedGroupFirst) {
   const D3DTLVERTEX& added = R_.VertexBuffer[static_cast<size_t>(R_.VertexFill - 1)];
   EXPECT_EQ(added.rhw, 200.0f);
   EXPECT_EQ(std::bit_cast<uint32_t>(added.sz), 0x37A7C5ACu);
+}
+
+TEST_F(FramePassTest, FailedDeviceCallsAreCountedForTheCaller) {
+  Quads({&texture0_});
+  FrameLog();
+  EXPECT_EQ(R_.FailedCalls, 0);
+  device_->result = DDERR_SURFACELOST;
+  FrameLog();
+  // SetCurrentViewport, BeginScene, the texture's render and light states, the draw, EndScene.
+  EXPECT_EQ(R_.FailedCalls, 6);
+  device_->result = 0;
+  FrameLog();
+  EXPECT_EQ(R_.FailedCalls, 0) << "each frame counts afresh";
 }
 
 TEST_F(FramePassTest, EveryCapacityDrawsWhatFitsAndCountsTheRest) {
