@@ -55,7 +55,7 @@ for t in "${targets[@]}"; do
   executable=$build/tools/fuzz/fuzz_$t
   [ "$t" = model ] && executable=$build/tools/fuzz_model/fuzz_model
   args=(-max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$work/artifacts/"
-        -timeout=10 -rss_limit_mb=2048)
+        -timeout=30 -rss_limit_mb=2048)
   [ -f "$root/tools/fuzz/$t.dict" ] && args+=(-dict="$root/tools/fuzz/$t.dict")
   [ "$jobs" -gt 1 ] && args+=(-jobs="$jobs" -workers="$jobs")
   echo "== fuzz_$t for $seconds s"
