@@ -2,7 +2,9 @@
 // and the frame loop's bookkeeping.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "components/KorvelRM.h"
 #include "platform/com/Unknown.h"
@@ -140,6 +142,38 @@ TEST_F(DemoFrameTest, AfterALossAndTheRestorePathTheFrameIsThePictureBeforeIt) {
   demo.View().RmRestore();
   EXPECT_TRUE(drawAgain() == before) << "the frame after a loss during a frame";
   EXPECT_EQ(scene.Renderer.Losses.Polygons + scene.Renderer.Losses.Triangles, 0);
+}
+
+// Whatever the caller sets, numbers that are not finite (or overflow on the way) leave the
+// vertices out before anything is converted to an integer or reaches the software device; the
+// sanitizer build checks every float-to-integer conversion of these frames.
+TEST_F(DemoFrameTest, SettingsThatAreNotFiniteLeaveTheFigureOutAndNothingElse) {
+  THeadlessDemo demo;
+  TDemoScene& scene = demo.Scene();
+  scene.Tick();
+  const float nan = std::nanf("");
+  const Matrix4 placement = scene.Character->Placement;
+  const auto tickWith = [&](const char* What, const std::function<void()>& Set) {
+    SCOPED_TRACE(What);
+    Set();
+    scene.Tick();
+    EXPECT_EQ(scene.Renderer.Losses.Vertices, scene.Renderer.VertexFill);
+    EXPECT_EQ(scene.Renderer.FailedCalls, 0);
+    scene.Renderer.Zoom = 2.0f;
+    scene.Renderer.Light = {0, 0, 1};
+    scene.Character->Placement = placement;
+  };
+  tickWith("a NaN zoom", [&] { scene.Renderer.Zoom = nan; });
+  tickWith("a NaN light", [&] { scene.Renderer.Light = {nan, 0, 1}; });
+  tickWith("a NaN placement", [&] { scene.Character->Placement[12] = nan; });
+  tickWith("an infinite placement", [&] { scene.Character->Placement[0] = INFINITY; });
+  // Huge but finite: what overflows is left out, what stays finite is drawn.
+  scene.Renderer.Zoom = 1e30f;
+  scene.Tick();
+  EXPECT_EQ(scene.Renderer.FailedCalls, 0);
+  scene.Renderer.Zoom = 2.0f;
+  scene.Tick();
+  EXPECT_EQ(scene.Renderer.Losses.Vertices, 0);
 }
 
 TEST_F(DemoFrameTest, AFrameTickAllocatesNothing) {
