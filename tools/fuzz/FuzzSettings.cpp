@@ -21,6 +21,13 @@ void Require(bool condition) {
   if (!condition) __builtin_trap();
 }
 
+// Memory-backed when the machine has it: every input is written to a file and read back.
+std::filesystem::path ScratchFolder() {
+  std::error_code ignored;
+  if (std::filesystem::is_directory("/dev/shm", ignored)) return "/dev/shm";
+  return std::filesystem::temp_directory_path();
+}
+
 // The names read and written: the program's own and a few that differ only in case.
 const std::array<const char*, 3> Sections = {"KorvelG", "korvelg", "A"};
 const std::array<const char*, 3> Names = {"Enum_Checkbox", "D3D_Device", "b"};
@@ -43,8 +50,7 @@ std::string ReadFile(const std::string& Path) {
 // The file's settings folder, made once; the key's file lies in it.
 TRegIniFile& Settings() {
   static TRegIniFile* settings = [] {
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("kor_fuzz_settings_" + std::to_string(::getpid()));
+    const auto folder = ScratchFolder() / ("kor_fuzz_settings_" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
     return new TRegIniFile("Software\\Korvel_Soft");
@@ -90,8 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   settings.WriteInteger(Sections[section], Names[name], value);
   // Section names match without regard to case: the write shows through each spelling.
   for (std::size_t s = 0; s < Sections.size(); ++s)
-    if (SameName(Sections[s], Sections[section]))
-      expected[s * Names.size() + name] = value;
+    if (SameName(Sections[s], Sections[section])) expected[s * Names.size() + name] = value;
   Require(ReadAll(settings) == expected);
   Require(ChangedWithinOneLine(before, ReadFile(settings.FileName())));
   return 0;
