@@ -9,10 +9,10 @@
 #include "framework/Bitmap.h"
 #include "platform/d3drm/Direct3DRM.h"
 #include "platform/ddraw/DDrawErrors.h"
+#include "platform/display/Window.h"
 #include "platform/gdi/BitBlt.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiPalette.h"
-#include "platform/display/Window.h"
 #include "scene/FloatingPoint.h"
 
 std::unique_ptr<TList<TKorvelRM*>> ViewList;
@@ -475,7 +475,11 @@ void TKorvelRM::SetWrap(TKorvelFrame* Frame, const char* FileName, int32_t WrapT
   if (!Direct3DRM2 || !Frame || !Frame->MeshBuilder || !Frame->Frame) return;
   ComPtr<IDirect3DRMTexture2> texture;
   LastResult = Direct3DRM2->LoadTexture(FileName, texture.Put());
-  if (!texture) throw Exception(std::string("Cannot load the texture file ") + FileName);
+  if (!texture) {
+    const std::string reason = Direct3DRM2->LastError();
+    throw Exception(reason.empty() ? std::string("Cannot load the texture file ") + FileName
+                                   : reason);
+  }
   Frame->MeshBuilder->SetTexture(texture.Get());
 
   const bool chrome = WrapType == 3;

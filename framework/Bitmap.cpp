@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <utility>
 
-#include "framework/BitmapFile.h"
 #include "framework/Exceptions.h"
 #include "framework/FileStream.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiPalette.h"
+#include "platform/image/BitmapDecoder.h"
 
 namespace {
 
@@ -16,6 +16,18 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& FileName) {
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stream.Size()));
   stream.ReadBuffer(bytes.data(), static_cast<int>(bytes.size()));
   return bytes;
+}
+
+// Copies the decoded rows into Pixels with each row padded to four bytes, as a device-
+// independent bitmap's rows are; returns the pitch.
+int PadRows(const platform::image::DecodedBitmap& Decoded, std::vector<std::uint8_t>* Pixels) {
+  const int rowBytes = Decoded.RowBytes();
+  const int pitch = (rowBytes + 3) & ~3;
+  Pixels->assign(static_cast<std::size_t>(pitch) * static_cast<std::size_t>(Decoded.Height), 0);
+  for (int y = 0; y < Decoded.Height; ++y)
+    std::copy_n(Decoded.Pixels.begin() + static_cast<std::ptrdiff_t>(y) * rowBytes, rowBytes,
+                Pixels->begin() + static_cast<std::ptrdiff_t>(y) * pitch);
+  return pitch;
 }
 
 }  // namespace
@@ -34,17 +46,16 @@ void TBitmap::Release() {
 
 void TBitmap::LoadFromFile(const std::string& FileName) {
   const std::vector<std::uint8_t> bytes = ReadWholeFile(FileName);
-  TDecodedBitmap decoded;
+  platform::image::DecodedBitmap decoded;
   std::string fault;
-  if (!DecodeBmp(bytes, &decoded, &fault))
-    throw EInvalidGraphic("Bitmap image is not valid: \"" + FileName + "\" (" + fault + ")");
+  if (!platform::image::DecodeBitmap(bytes, FileName, &decoded, &fault))
+    throw EInvalidGraphic("Bitmap image is not valid: " + fault);
 
   Release();
   width_ = decoded.Width;
   height_ = decoded.Height;
   bitCount_ = decoded.BitCount;
-  pitch_ = decoded.Pitch;
-  pixels_ = std::move(decoded.Pixels);
+  pitch_ = PadRows(decoded, &pixels_);
   paletteEntries_ = std::move(decoded.Palette);
   ++changeCount_;
 

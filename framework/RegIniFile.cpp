@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -44,18 +45,51 @@ bool SameName(const std::string& A, const std::string& B) {
          });
 }
 
-std::vector<std::string> ReadLines(const std::string& FileName) {
-  std::vector<std::string> lines;
-  std::ifstream in(FileName);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
+// The file as lines, each with its own line end ("\r\n", "\n", "\r", or none for a last
+// line without one), so that writing one value gives back every other byte as it was.
+struct Line {
+  std::string text;
+  std::string end;
+};
+
+struct IniText {
+  std::string byteOrderMark;  // a UTF-8 mark the file begins with, kept when writing
+  std::vector<Line> lines;
+  std::string newline = "\n";  // the file's first line end, used for lines added to it
+};
+
+IniText ReadText(const std::string& FileName) {
+  std::ifstream in(FileName, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  IniText text;
+  std::size_t start = 0;
+  if (bytes.starts_with("\xEF\xBB\xBF")) {
+    text.byteOrderMark = bytes.substr(0, 3);
+    start = 3;
+  }
+  bool newlineSeen = false;
+  while (start < bytes.size()) {
+    const std::size_t stop = std::min(bytes.find_first_of("\r\n", start), bytes.size());
+    std::size_t next = stop;
+    if (stop < bytes.size()) next += bytes.compare(stop, 2, "\r\n") == 0 ? 2 : 1;
+    text.lines.push_back({bytes.substr(start, stop - start), bytes.substr(stop, next - stop)});
+    if (!newlineSeen && next > stop) {
+      text.newline = text.lines.back().end;
+      newlineSeen = true;
+    }
+    start = next;
+  }
+  return text;
 }
 
-// The section name of a "[Section]" line.
+// The section name of a "[Section]" line; a comment may follow the closing bracket.
 std::optional<std::string> SectionOf(const std::string& Line) {
   const std::string text = Trim(Line);
-  if (text.size() < 2 || text.front() != '[' || text.back() != ']') return std::nullopt;
-  return Trim(text.substr(1, text.size() - 2));
+  const auto close = text.find(']');
+  if (text.empty() || text.front() != '[' || close == std::string::npos) return std::nullopt;
+  const std::string after = Trim(text.substr(close + 1));
+  if (!after.empty() && after.front() != ';' && after.front() != '#') return std::nullopt;
+  return Trim(text.substr(1, close - 1));
 }
 
 // The name of a "Name=Value" line.
@@ -75,12 +109,11 @@ struct Place {
   std::size_t sectionEnd = 0;
 };
 
-Place Find(const std::vector<std::string>& Lines, const std::string& Section,
-           const std::string& Name) {
+Place Find(const std::vector<Line>& Lines, const std::string& Section, const std::string& Name) {
   Place place;
   bool inside = false;
   for (std::size_t i = 0; i < Lines.size(); ++i) {
-    if (const auto section = SectionOf(Lines[i])) {
+    if (const auto section = SectionOf(Lines[i].text)) {
       inside = !place.section && SameName(*section, Section);
       if (inside) {
         place.section = i;
@@ -89,7 +122,7 @@ Place Find(const std::vector<std::string>& Lines, const std::string& Section,
       continue;
     }
     if (!inside) continue;
-    const auto name = NameOf(Lines[i]);
+    const auto name = NameOf(Lines[i].text);
     if (!name) continue;
     place.sectionEnd = i + 1;
     if (!place.value && SameName(*name, Name)) place.value = i;
@@ -111,14 +144,15 @@ std::optional<int> ParseInteger(const std::string& Text) {
   throw EFCreateError("Cannot create file \"" + FileName + "\". " + Reason);
 }
 
-void WriteLines(const std::string& FileName, const std::vector<std::string>& Lines) {
+void WriteText(const std::string& FileName, const IniText& Text) {
   std::error_code error;
   fs::create_directories(fs::path(FileName).parent_path(), error);
   if (error) RaiseCreateError(FileName, error.message());
   const std::string temporary = FileName + ".tmp" + std::to_string(::getpid());
   {
-    std::ofstream out(temporary, std::ios::trunc);
-    for (const std::string& line : Lines) out << line << '\n';
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << Text.byteOrderMark;
+    for (const Line& line : Text.lines) out << line.text << line.end;
     out.flush();
     if (!out) {
       fs::remove(temporary, error);
@@ -161,10 +195,10 @@ TRegIniFile::TRegIniFile(const std::string& Key) : key_(Key), fileName_(RegIniFi
 int TRegIniFile::ReadInteger(const std::string& Section, const std::string& Name,
                              int Default) const {
   if (fileName_.empty()) return Default;
-  const std::vector<std::string> lines = ReadLines(fileName_);
-  const Place place = Find(lines, Section, Name);
+  const IniText text = ReadText(fileName_);
+  const Place place = Find(text.lines, Section, Name);
   if (!place.value) return Default;
-  const std::string& line = lines[*place.value];
+  const std::string& line = text.lines[*place.value].text;
   return ParseInteger(line.substr(line.find('=') + 1)).value_or(Default);
 }
 
@@ -172,17 +206,25 @@ void TRegIniFile::WriteInteger(const std::string& Section, const std::string& Na
   if (fileName_.empty())
     throw EFCreateError("Cannot store \"" + key_ +
                         "\": there is no configuration folder (XDG_CONFIG_HOME and HOME unset)");
-  std::vector<std::string> lines = ReadLines(fileName_);
+  IniText text = ReadText(fileName_);
+  std::vector<Line>& lines = text.lines;
   const Place place = Find(lines, Section, Name);
   const std::string entry = Name + "=" + std::to_string(Value);
+  // A line added after the file's last line gives that line the end it lacked.
+  const auto endLastLine = [&] {
+    if (!lines.empty() && lines.back().end.empty()) lines.back().end = text.newline;
+  };
   if (place.value) {
-    lines[*place.value] = entry;
+    lines[*place.value].text = entry;
   } else if (place.section) {
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(place.sectionEnd), entry);
+    if (place.sectionEnd == lines.size()) endLastLine();
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(place.sectionEnd),
+                 Line{entry, text.newline});
   } else {
-    if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
-    lines.push_back("[" + Section + "]");
-    lines.push_back(entry);
+    endLastLine();
+    if (!lines.empty() && !Trim(lines.back().text).empty()) lines.push_back({"", text.newline});
+    lines.push_back({"[" + Section + "]", text.newline});
+    lines.push_back({entry, text.newline});
   }
-  WriteLines(fileName_, lines);
+  WriteText(fileName_, text);
 }

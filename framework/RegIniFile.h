@@ -5,8 +5,11 @@
 //     $XDG_CONFIG_HOME/Korvel_Soft.ini   (or ~/.config/Korvel_Soft.ini when XDG_CONFIG_HOME is
 //                                         unset, empty or not an absolute path)
 // that is: a leading "Software\" is dropped, further backslashes become folders, and ".ini"
-// is added. Sections are "[KorvelG]" lines and values "Enum_Checkbox=-1" lines. Section and
-// value names are matched without regard to case, as the registry does.
+// is added. Sections are "[KorvelG]" lines (a comment after ';' or '#' may follow the
+// bracket) and values "Enum_Checkbox=-1" lines. Section and value names are matched without
+// regard to case, as the registry does. The file may begin with a UTF-8 byte-order mark and
+// end its lines with LF, CR LF or CR alone; writing a value changes only that value's line
+// (or adds one) and keeps every other byte, line ends included.
 //
 // Every read looks at the file as it is now and every write goes to the file at once (written
 // whole to a temporary file, then renamed over it), so two objects on one key see each

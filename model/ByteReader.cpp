@@ -1,6 +1,7 @@
 #include "model/ByteReader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -36,9 +37,15 @@ uint16_t TKorByteReader::ReadUInt16(const char* Field) {
 }
 
 float TKorByteReader::ReadFloat(const char* Field) {
+  const int64_t at = offset;
   const uint32_t bits = ReadUInt32(Field);
   float value;
   std::memcpy(&value, &bits, sizeof value);
+  // Every float of the format is a coordinate, a normal, a texture coordinate or a matrix
+  // element: none may be NaN or infinite, which would poison every sum it enters.
+  if (!std::isfinite(value))
+    Fail(at, std::string(Field) + " is " + (std::isnan(value) ? "NaN" : "infinite") +
+                 "; every number in the file must be finite");
   return value;
 }
 

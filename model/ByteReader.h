@@ -32,6 +32,7 @@ class TKorByteReader {
   int32_t ReadInt32(const char* Field);
   uint32_t ReadUInt32(const char* Field);
   uint16_t ReadUInt16(const char* Field);
+  // A float that is neither NaN nor infinite; any other fails.
   float ReadFloat(const char* Field);
   // Count bytes copied as they are.
   void ReadRaw(void* Out, int64_t Count, const char* Field);

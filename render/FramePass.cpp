@@ -10,9 +10,16 @@
 
 namespace {
 
-// Copies queue b into SortList[1..n-1], empties the queue and returns n (the high sentinel's
-// slot).
-int32_t TakeQueue(TKorRenderer& R, int b, TKorPolygon* highSentinel) {
+// Counts a failed device call: the frame goes on, but the caller can see it did not draw.
+void Count(TKorRenderer& R, HRESULT Result) {
+  if (FAILED(Result)) ++R.FailedCalls;
+}
+
+// Copies queue b into SortList[1..n-1] between the two sentinels, empties the queue and
+// returns n (the high sentinel's slot). A queue is never longer than SortList less its two
+// sentinel slots, so a renderer too small for any polygon never writes SortList at all.
+int32_t TakeQueue(TKorRenderer& R, int b, TKorPolygon* lowSentinel, TKorPolygon* highSentinel) {
+  R.SortList[0] = lowSentinel;
   int32_t n = 1;
   for (BucketNode* node = R.Buckets[static_cast<size_t>(b)]; node != nullptr;
        node = node->NextNode) {
@@ -46,14 +53,16 @@ void AppendUnclippedGroup(TKorRenderer& R, int32_t first, int32_t n, int32_t& tr
 
 void DrawGroup(TKorRenderer& R, int32_t start, int32_t end, DWORD flags) {
   if (end == start) return;
-  R.View->D3DDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, R.VertexBuffer.data(),
-                                          static_cast<DWORD>(R.VertexFill),
-                                          R.IndexBuffer.data() + static_cast<size_t>(start) * 3,
-                                          static_cast<DWORD>((end - start) * 3), flags);
+  Count(R,
+        R.View->D3DDevice->DrawIndexedPrimitive(
+            D3DPT_TRIANGLELIST, D3DVT_TLVERTEX, R.VertexBuffer.data(),
+            static_cast<DWORD>(R.VertexFill), R.IndexBuffer.data() + static_cast<size_t>(start) * 3,
+            static_cast<DWORD>((end - start) * 3), flags));
 }
 
-void DrawQueue(TKorRenderer& R, int b, TKorPolygon* highSentinel, int32_t& triangles) {
-  const int32_t n = TakeQueue(R, b, highSentinel);
+void DrawQueue(TKorRenderer& R, int b, TKorPolygon* lowSentinel, TKorPolygon* highSentinel,
+               int32_t& triangles) {
+  const int32_t n = TakeQueue(R, b, lowSentinel, highSentinel);
   int32_t i = 0, j = 0;
   PartitionQueue(R, n, i, j);
 
@@ -62,8 +71,8 @@ void DrawQueue(TKorRenderer& R, int b, TKorPolygon* highSentinel, int32_t& trian
   ResetFloatingPoint();
   const TKorTexdata& texture = *R.SortList[1]->TexRef;
   IDirect3DDevice2* device = R.View->D3DDevice.Get();
-  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, texture.TextureHandle);
-  device->SetLightState(D3DLIGHTSTATE_MATERIAL, texture.MaterialHandle);
+  Count(R, device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, texture.TextureHandle));
+  Count(R, device->SetLightState(D3DLIGHTSTATE_MATERIAL, texture.MaterialHandle));
   DrawGroup(R, clippedStart, triangles, D3DDP_WAIT);
 
   const int32_t unclippedStart = triangles;
@@ -113,6 +122,7 @@ void DrawScene(TKorRenderer& R, TKorObject* Root, bool DepthOnly) {
   R.VertexFill = 0;
   R.NodeFill = 0;
   R.Losses = {};
+  R.FailedCalls = 0;
   TKorvelRM& view = *R.View;
   if (!view.D3DDevice || !view.Viewport) return;  // a view without a device draws nothing
 
@@ -121,10 +131,11 @@ void DrawScene(TKorRenderer& R, TKorObject* Root, bool DepthOnly) {
   ComPtr<IDirect3DViewport2> viewport2;
   if (viewport) viewport.As(IID_IDirect3DViewport2, viewport2);
   if (viewport2) {
-    view.D3DDevice->SetCurrentViewport(viewport2.Get());
-    viewport2->SetBackground(view.BGMaterialHandle);
+    Count(R, view.D3DDevice->SetCurrentViewport(viewport2.Get()));
+    Count(R, viewport2->SetBackground(view.BGMaterialHandle));
     D3DRECT rect{0, 0, view.Width(), view.Height()};
-    viewport2->Clear(1, &rect, DepthOnly ? D3DCLEAR_ZBUFFER : D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
+    Count(R, viewport2->Clear(1, &rect,
+                              DepthOnly ? D3DCLEAR_ZBUFFER : D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER));
   }
 
   const Matrix4 M = ScreenMatrix(R);
@@ -135,13 +146,13 @@ void DrawScene(TKorRenderer& R, TKorObject* Root, bool DepthOnly) {
   lowSentinel.ClipState = -1;
   highSentinel.ClipState = 256;
   int32_t triangles = 0;
-  R.SortList[0] = &lowSentinel;
-  view.D3DDevice->BeginScene();
+  Count(R, view.D3DDevice->BeginScene());
   for (int b = 0; b < TextureQueueCount; ++b) {
-    if (R.Buckets[static_cast<size_t>(b)] != nullptr) DrawQueue(R, b, &highSentinel, triangles);
+    if (R.Buckets[static_cast<size_t>(b)] != nullptr)
+      DrawQueue(R, b, &lowSentinel, &highSentinel, triangles);
   }
   ResetFloatingPoint();
-  view.D3DDevice->EndScene();
+  Count(R, view.D3DDevice->EndScene());
   // The two viewport interfaces are released here, the newer first, as the ComPtrs go.
   viewport2.Reset();
   viewport.Reset();

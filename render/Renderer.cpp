@@ -34,6 +34,7 @@ void NewRenderer(TKorRenderer& R, TKorvelRM* View, int32_t Width, int32_t Height
   R.Light = {0, 0, 1};
   R.FogColor = 0xFFDFDFEF;
   R.Losses = {};
+  R.FailedCalls = 0;
   SetRenderStates(R);
 }
 

@@ -24,8 +24,11 @@ constexpr int TextureQueueCount = 256;
 // frame starts these at zero; a caller reads them after DrawScene.
 struct TKorRenderLosses {
   int32_t Objects = 0;    // objects whose vertices did not fit the vertex buffer
-  int32_t Polygons = 0;   // polygons beyond the queue capacity, with a bad texture or < 3 indices
+  int32_t Polygons = 0;   // polygons beyond the queue capacity, with a bad texture, < 3 indices
+                          // or a vertex that is not finite
   int32_t Triangles = 0;  // triangles beyond the index buffer or without room for clip vertices
+  int32_t Vertices = 0;   // vertices whose results were not finite (their polygons are counted
+                          // in Polygons)
 };
 
 struct TKorRenderer {
@@ -50,6 +53,8 @@ struct TKorRenderer {
   int32_t VertexFill = 0;
   std::array<BucketNode*, TextureQueueCount> Buckets{};  // head of each texture's queue
   TKorRenderLosses Losses;                               // what the last frame left out
+  int32_t FailedCalls = 0;  // device and viewport calls of the last frame that failed (a lost
+                            // surface fails every drawing call until it is restored)
 };
 
 // Vertices a frame may hold: the buffer's size, and never more than 16-bit indices address.

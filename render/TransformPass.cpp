@@ -93,9 +93,20 @@ struct WideMatrix {
   }
 };
 
-// Transforms, projects, shades and fogs every vertex of obj into the vertex buffer.
-void TransformVertices(TKorRenderer& R, const Matrix4& W, const Matrix4& N, TKorObject& obj,
-                       bool partial) {
+// ClipFlags of a vertex whose results are not all finite (from a NaN or huge coordinate,
+// normal, matrix, light or zoom): no polygon naming it is drawn.
+constexpr int32_t kNotFinite = 2;
+
+bool IsFinite(const D3DTLVERTEX& v, double shade) {
+  return std::isfinite(v.sx) && std::isfinite(v.sy) && std::isfinite(v.sz) &&
+         std::isfinite(v.rhw) && std::isfinite(v.tu) && std::isfinite(v.tv) && std::isfinite(shade);
+}
+
+// Transforms, projects, shades and fogs every vertex of obj into the vertex buffer; returns
+// how many of them were not finite (each counted in the losses and marked kNotFinite).
+int32_t TransformVertices(TKorRenderer& R, const Matrix4& W, const Matrix4& N, TKorObject& obj,
+                          bool partial) {
+  int32_t notFinite = 0;
   obj.FirstIndex = R.VertexFill;
   D3DTLVERTEX* out = R.VertexBuffer.data() + R.VertexFill;
   const double screenWidth = R.ScreenWidth;
@@ -109,24 +120,33 @@ void TransformVertices(TKorRenderer& R, const Matrix4& W, const Matrix4& N, TKor
     // stores is rounded to single.
     const Vector3d p = toScreen.Point(v.X, v.Y, v.Z);
     const Vector3d n = toShading.Direction(v.NX, v.NY, v.NZ);
-    // Normals and light need not be unit length; keep the intensity within a byte's range.
-    const double I =
-        std::clamp((n.x * light.x + n.y * light.y + n.z * light.z) * 0.25 + 0.5, 0.0, 1.0);
+    const double shade = (n.x * light.x + n.y * light.y + n.z * light.z) * 0.25 + 0.5;
     const double k = std::fabs(p.z) > kNearDepth ? zoom / p.z : 100.0;
     out->sx = static_cast<float>(p.x * k + halfWidth);
     out->sy = static_cast<float>(p.y * k + halfHeight);
     out->sz = static_cast<float>(kScreenDepthScale * p.z);
     out->rhw = static_cast<float>(k);
-    out->color = ShadeColor(v.Color, I);
-    out->specular = SpecularColor(I, FogFactor(out->sz));
     out->tu = v.U;
     out->tv = v.V;
+    const bool finite = IsFinite(*out, shade);
+    // Normals and light need not be unit length; keep the intensity within a byte's range.
+    // A vertex that is not finite is never drawn, but its colours are still made from a
+    // number in range, as every float-to-integer conversion here must be.
+    const double I = finite ? std::clamp(shade, 0.0, 1.0) : 0.0;
+    out->color = ShadeColor(v.Color, I);
+    out->specular = SpecularColor(I, finite ? FogFactor(out->sz) : 0.0);
     v.ClipFlags = partial && out->sx > 0 && out->sx < screenWidth && out->sy > 0 &&
                           out->sy < screenHeight && out->sz > kNearDepth && out->sz < kFarClipDepth
                       ? 1
                       : 0;
+    if (!finite) {
+      v.ClipFlags = kNotFinite;
+      ++notFinite;
+    }
   }
   R.VertexFill += obj.VertexCount;
+  R.Losses.Vertices += notFinite;
+  return notFinite;
 }
 
 // A polygon the frame pass can draw without reading outside its owner's vertices.
@@ -177,10 +197,17 @@ bool AllVerticesInside(const TKorPolygon& p, const TKorObject& obj) {
   return true;
 }
 
-void QueuePolygons(TKorRenderer& R, TKorObject& obj, bool partial) {
+bool NamesAVertexNotFinite(const TKorPolygon& p, const TKorObject& obj) {
+  for (int32_t i = 0; i < p.Count; ++i) {
+    if (obj.Vertices[p.Indices[static_cast<size_t>(i)]].ClipFlags == kNotFinite) return true;
+  }
+  return false;
+}
+
+void QueuePolygons(TKorRenderer& R, TKorObject& obj, bool partial, bool anyNotFinite) {
   for (int32_t f = 0; f < obj.FaceCount; ++f) {
     TKorPolygon& p = obj.Faces[static_cast<size_t>(f)];
-    if (!PolygonIsWellFormed(p, obj)) {
+    if (!PolygonIsWellFormed(p, obj) || (anyNotFinite && NamesAVertexNotFinite(p, obj))) {
       ++R.Losses.Polygons;
       continue;
     }
@@ -202,8 +229,8 @@ void TransformObject(TKorRenderer& R, const Matrix4& W, const Matrix4& N, TKorOb
     return;
   }
   const bool partial = kind == BoxClass::Partial;
-  TransformVertices(R, W, N, obj, partial);
-  QueuePolygons(R, obj, partial);
+  const int32_t notFinite = TransformVertices(R, W, N, obj, partial);
+  QueuePolygons(R, obj, partial, notFinite > 0);
 }
 
 }  // namespace

@@ -58,6 +58,18 @@ Action OnForm(TForm& Form, F Do) {
   };
 }
 
+// In full screen, a window that loses the focus or is minimised takes its program's display
+// (and video memory) with it; one that comes back repaints its form, and the program's
+// repaint restores what was lost. True when Event brings back the full-screen window.
+bool FullScreenComesBack(TForm& Form, Uint8 Event) {
+  if (!Form.HandleAllocated()) return false;
+  platform::Screen& screen = platform::Screen::Get();
+  if (Event == SDL_WINDOWEVENT_FOCUS_LOST || Event == SDL_WINDOWEVENT_MINIMIZED)
+    screen.DeactivateWindow(Form.Handle());
+  return (Event == SDL_WINDOWEVENT_FOCUS_GAINED || Event == SDL_WINDOWEVENT_RESTORED) &&
+         screen.FullScreenWindow() == Form.Handle();
+}
+
 }  // namespace
 
 DesktopBackend& UseDesktopBackend(DesktopOptions Options) {
@@ -274,6 +286,8 @@ void DesktopBackend::HandleWindowEvent(const SDL_Event& Any) {
       break;
     }
     default:
+      if (FullScreenComesBack(form, Event.event))
+        actions_.push_back(OnForm(form, [](TForm& f) { f.Paint(); }));
       window->Feed(Any);  // focus changes
       break;
   }

@@ -93,11 +93,12 @@ class Direct3DRMObject final : public RefCounted<IDirect3DRM, IDirect3DRM2> {
   }
 
   HRESULT LoadTexture(const char* FileName, IDirect3DRMTexture** Out) override {
-    return MakeTexture(FileName, Out);
+    return MakeTexture(FileName, Out, lastError_);
   }
   HRESULT LoadTexture(const char* FileName, IDirect3DRMTexture2** Out) override {
-    return MakeTexture(FileName, Out);
+    return MakeTexture(FileName, Out, lastError_);
   }
+  const char* LastError() override { return lastError_.c_str(); }
 
  private:
   template <class FrameInterface>
@@ -115,16 +116,19 @@ class Direct3DRMObject final : public RefCounted<IDirect3DRM, IDirect3DRM2> {
   }
 
   template <class TextureInterface>
-  static HRESULT MakeTexture(const char* FileName, TextureInterface** Out) {
+  static HRESULT MakeTexture(const char* FileName, TextureInterface** Out, std::string& Error) {
+    Error = "LoadTexture: no file name or no place for the texture given";
     if (!Out) return D3DRMERR_BADVALUE;
     *Out = nullptr;
     if (!FileName) return D3DRMERR_BADVALUE;
+    Error.clear();
     Texture* texture = nullptr;
-    std::string error;  // the HRESULT is all IDirect3DRM can hand back
-    const HRESULT result = Texture::LoadBMP(FileName, &texture, error);
+    const HRESULT result = Texture::LoadBMP(FileName, &texture, Error);
     *Out = texture;
     return result;
   }
+
+  std::string lastError_;
 };
 
 }  // namespace

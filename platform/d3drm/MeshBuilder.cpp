@@ -1,6 +1,7 @@
 #include "platform/d3drm/MeshBuilder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <new>
@@ -60,26 +61,53 @@ HRESULT ObtainTexture(const std::string& Name, const std::string& MeshFile,
   return result;
 }
 
+// A vector in double, for the generated normals: the differences and cross products of
+// float coordinates near the float limit overflow float (1e30 squared is 1e60), never double.
+struct WideVector {
+  double x = 0, y = 0, z = 0;
+};
+
+WideVector Widen(const D3DVECTOR& V) {
+  return {V.x, V.y, V.z};
+}
+
 // A face's area-weighted normal (twice its area long), facing the side from which its
 // vertices run clockwise in left-handed axes.
-D3DVECTOR AreaNormal(const std::vector<D3DVECTOR>& Vertices, const std::vector<DWORD>& Corners) {
-  D3DVECTOR sum;
-  const D3DVECTOR& first = Vertices[Corners[0]];
-  for (size_t k = 1; k + 1 < Corners.size(); ++k)
-    sum = Add(sum, Cross(Subtract(Vertices[Corners[k]], first),
-                         Subtract(Vertices[Corners[k + 1]], first)));
+WideVector AreaNormal(const std::vector<D3DVECTOR>& Vertices, const std::vector<DWORD>& Corners) {
+  WideVector sum;
+  const WideVector first = Widen(Vertices[Corners[0]]);
+  for (size_t k = 1; k + 1 < Corners.size(); ++k) {
+    const WideVector b = Widen(Vertices[Corners[k]]), c = Widen(Vertices[Corners[k + 1]]);
+    const WideVector u{b.x - first.x, b.y - first.y, b.z - first.z};
+    const WideVector v{c.x - first.x, c.y - first.y, c.z - first.z};
+    sum.x += u.y * v.z - u.z * v.y;
+    sum.y += u.z * v.x - u.x * v.z;
+    sum.z += u.x * v.y - u.y * v.x;
+  }
   return sum;
 }
 
-// Per-vertex normals for a mesh that came without any.
+// Per-vertex normals for a mesh that came without any: finite and of unit length for any
+// finite coordinates; (0, 0, 0) for a vertex of no face or only of faces without area.
 std::vector<D3DVECTOR> GenerateNormals(const std::vector<D3DVECTOR>& Vertices,
                                        const std::vector<XFileFace>& Faces) {
-  std::vector<D3DVECTOR> normals(Vertices.size());
+  std::vector<WideVector> sums(Vertices.size());
   for (const auto& face : Faces) {
-    const D3DVECTOR area = AreaNormal(Vertices, face.vertexIndices);
-    for (DWORD vertex : face.vertexIndices) normals[vertex] = Add(normals[vertex], area);
+    const WideVector area = AreaNormal(Vertices, face.vertexIndices);
+    for (DWORD vertex : face.vertexIndices) {
+      sums[vertex].x += area.x;
+      sums[vertex].y += area.y;
+      sums[vertex].z += area.z;
+    }
   }
-  for (auto& normal : normals) Normalize(normal, normal);  // a lone vertex keeps (0, 0, 0)
+  std::vector<D3DVECTOR> normals(Vertices.size());
+  for (size_t i = 0; i < sums.size(); ++i) {
+    const WideVector& n = sums[i];
+    const double length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (length > 0 && std::isfinite(length))
+      normals[i] = {static_cast<D3DVALUE>(n.x / length), static_cast<D3DVALUE>(n.y / length),
+                    static_cast<D3DVALUE>(n.z / length)};
+  }
   return normals;
 }
 

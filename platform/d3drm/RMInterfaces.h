@@ -403,6 +403,9 @@ class IDirect3DRM2 : public IUnknown {
                              D3DVALUE Uy, D3DVALUE Uz, D3DVALUE Ou, D3DVALUE Ov, D3DVALUE Su,
                              D3DVALUE Sv, IDirect3DRMWrap** Wrap) = 0;
   virtual HRESULT LoadTexture(const char* FileName, IDirect3DRMTexture2** Texture) = 0;
+  // Not in DirectX: the message of the last failed LoadTexture through either interface (""
+  // after a successful one), naming the file and what is wrong with it.
+  virtual const char* LastError() = 0;
 
  protected:
   ~IDirect3DRM2() = default;

@@ -1,28 +1,19 @@
 #include "platform/d3drm/Texture.h"
 
-#include <SDL_error.h>
-#include <SDL_surface.h>
-
-#include <cstring>
 #include <filesystem>
-#include <memory>
+#include <fstream>
+#include <iterator>
+
+#include "platform/image/BitmapDecoder.h"
 
 namespace platform::d3drm {
 namespace {
 
-struct SurfaceDeleter {
-  void operator()(SDL_Surface* Surface) const { SDL_FreeSurface(Surface); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
-
-// Copies Height rows of RowBytes bytes from a surface with its own pitch into a tight buffer.
-std::vector<BYTE> CopyRows(const SDL_Surface& Surface, int RowBytes) {
-  std::vector<BYTE> pixels(static_cast<size_t>(RowBytes) * static_cast<size_t>(Surface.h));
-  const auto* source = static_cast<const BYTE*>(Surface.pixels);
-  for (int row = 0; row < Surface.h; ++row)
-    std::memcpy(pixels.data() + static_cast<size_t>(row) * RowBytes,
-                source + static_cast<size_t>(row) * Surface.pitch, static_cast<size_t>(RowBytes));
-  return pixels;
+bool ReadWholeFile(const std::string& FileName, std::vector<std::uint8_t>* Bytes) {
+  std::ifstream file(FileName, std::ios::binary);
+  if (!file) return false;
+  Bytes->assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return !file.bad();
 }
 
 }  // namespace
@@ -48,42 +39,33 @@ HRESULT Texture::LoadBMP(const std::string& FileName, Texture** Out, std::string
     Error = "\"" + FileName + "\": texture file not found";
     return D3DRMERR_FILENOTFOUND;
   }
-  SurfacePtr loaded(SDL_LoadBMP(FileName.c_str()));
-  if (!loaded) {
-    Error = "\"" + FileName + "\": not a readable BMP file (" + SDL_GetError() + ")";
+  std::vector<std::uint8_t> bytes;
+  image::DecodedBitmap decoded;
+  if (!ReadWholeFile(FileName, &bytes)) {
+    Error = "\"" + FileName + "\": cannot read the texture file";
     return D3DRMERR_BADFILE;
   }
-  const SDL_Palette* palette = loaded->format->palette;
-  const bool indexed = loaded->format->format == SDL_PIXELFORMAT_INDEX8 && palette;
-  SurfacePtr surface;
-  if (!indexed) {
-    surface.reset(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGB888, 0));
-    if (!surface) {
-      Error = "\"" + FileName + "\": cannot convert to true colour (" + SDL_GetError() + ")";
-      return D3DRMERR_BADFILE;
-    }
-  }
-  const SDL_Surface& source = indexed ? *loaded : *surface;
+  if (!image::DecodeBitmap(bytes, FileName, &decoded, &Error)) return D3DRMERR_BADFILE;
+  const bool indexed = decoded.BitCount == 8;
 
   auto* texture = new Texture;
   D3DRMIMAGE& image = texture->image_;
-  image.width = source.w;
-  image.height = source.h;
-  image.depth = indexed ? 8 : 32;
+  image.width = decoded.Width;
+  image.height = decoded.Height;
+  image.depth = decoded.BitCount;
   image.rgb = indexed ? FALSE : TRUE;
-  image.bytes_per_line = source.w * (indexed ? 1 : 4);
-  texture->pixels_ = CopyRows(source, image.bytes_per_line);
+  image.bytes_per_line = decoded.RowBytes();
+  texture->pixels_ = std::move(decoded.Pixels);
   image.buffer1 = texture->pixels_.data();
   if (indexed) {
-    texture->palette_.resize(static_cast<size_t>(palette->ncolors));
-    for (int i = 0; i < palette->ncolors; ++i)
-      texture->palette_[i] = {palette->colors[i].r, palette->colors[i].g, palette->colors[i].b, 0};
-    image.palette_size = palette->ncolors;
+    texture->palette_.resize(decoded.Palette.size());
+    for (size_t i = 0; i < decoded.Palette.size(); ++i) {
+      const PALETTEENTRY& entry = decoded.Palette[i];
+      texture->palette_[i] = {entry.peRed, entry.peGreen, entry.peBlue, 0};
+    }
+    image.palette_size = static_cast<int>(decoded.Palette.size());
     image.palette = texture->palette_.data();
   } else {
-    // The top byte of a converted pixel (the fourth in memory, on the little-endian machines
-    // this runs on) is padding of no fixed value: make it 0.
-    for (size_t i = 3; i < texture->pixels_.size(); i += 4) texture->pixels_[i] = 0;
     image.red_mask = 0xFF0000;
     image.green_mask = 0x00FF00;
     image.blue_mask = 0x0000FF;

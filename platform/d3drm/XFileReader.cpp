@@ -5,6 +5,7 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <sstream>
 
@@ -230,7 +231,14 @@ class Parser {
     const Token t = tokens_.Take();
     DWORD value = 0;
     const char* end = t.text.data() + t.text.size();
-    if (t.type != TokenType::Number || std::from_chars(t.text.data(), end, value).ptr != end)
+    if (t.type != TokenType::Number)
+      Fail(t.line, "expected " + What + " (a whole number), found " + Describe(t));
+    const auto [ptr, error] = std::from_chars(t.text.data(), end, value);
+    // from_chars leaves value as it was for a number it cannot hold: refuse it, not read 0.
+    if (error == std::errc::result_out_of_range)
+      Fail(t.line, What + " " + std::string(t.text) + " is too large (the largest is " +
+                       std::to_string(std::numeric_limits<DWORD>::max()) + ")");
+    if (error != std::errc() || ptr != end)
       Fail(t.line, "expected " + What + " (a whole number), found " + Describe(t));
     return value;
   }

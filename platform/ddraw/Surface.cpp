@@ -7,13 +7,12 @@
 
 #include "platform/ddraw/DDrawErrors.h"
 #include "platform/ddraw/PixelFormats.h"
-#include "platform/gdi/DeviceContext.h"
 #include "platform/display/Screen.h"
+#include "platform/gdi/DeviceContext.h"
 
 namespace platform {
 namespace {
 
-std::uint64_t g_lossCount = 0;  // moved by MarkAllSurfacesLost
 int g_primaryCount = 0;
 
 bool Empty(const RECT& R) {
@@ -47,7 +46,7 @@ ColorKeyRange KeyRange(DWORD Flags, const DDCOLORKEY& Key) {
 }  // namespace
 
 void MarkAllSurfacesLost() {
-  ++g_lossCount;
+  Screen::Get().LoseVideoMemory();
 }
 
 bool PrimarySurfaceExists() {
@@ -55,7 +54,7 @@ bool PrimarySurfaceExists() {
 }
 
 SurfaceObject::LossStamp SurfaceObject::CurrentStamp() {
-  return LossStamp{Screen::Get().ModeGeneration(), g_lossCount};
+  return LossStamp{Screen::Get().ModeGeneration(), Screen::Get().VideoMemoryGeneration()};
 }
 
 SurfaceObject::SurfaceObject(const SurfaceShape& Shape) : shape_(Shape), stamp_(CurrentStamp()) {
@@ -104,8 +103,13 @@ bool SurfaceObject::ModeStillMatches() const {
          screen.BitCount() == CodingOf(shape_.format).bitCount;
 }
 
+bool SurfaceObject::InVideoMemory() const {
+  return shape_.onScreen || shape_.screenSized || (shape_.caps & DDSCAPS_VIDEOMEMORY) != 0;
+}
+
 bool SurfaceObject::Lost() const {
-  return !(stamp_ == CurrentStamp());
+  // System memory is the program's own: no mode change or loss of the display takes it.
+  return InVideoMemory() && !(stamp_ == CurrentStamp());
 }
 
 HRESULT SurfaceObject::Usable() const {

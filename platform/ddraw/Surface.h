@@ -9,10 +9,13 @@
 //   the destination must lie inside the surface (DDERR_INVALIDRECT).
 // - BltFast copies without clipping or scaling, with or without the source colour key.
 // - Flip shows the back buffer of a full-screen flip chain by exchanging the memories.
-// - Every surface is lost when the display mode changes (or MarkAllSurfacesLost runs); a lost
-//   surface fails Lock, GetDC, Blt, BltFast and Flip with DDERR_SURFACELOST until Restore.
-//   The primary surface and its back buffer can be restored only in the mode they were made
-//   in (DDERR_WRONGMODE otherwise). Restoring keeps the memory's contents.
+// - Video-memory surfaces (the primary surface, its back buffer, and surfaces made with
+//   DDSCAPS_VIDEOMEMORY, as a hardware device's copies are) are lost when the display mode
+//   changes or the display is lost (the full-screen window deactivated, MarkAllSurfacesLost);
+//   a lost surface fails Lock, GetDC, Blt, BltFast and Flip with DDERR_SURFACELOST until
+//   Restore. System-memory surfaces are never lost. The primary surface and its back buffer
+//   can be restored only in the mode they were made in (DDERR_WRONGMODE otherwise).
+//   Restoring keeps the memory's contents.
 #pragma once
 
 #include <optional>
@@ -94,6 +97,7 @@ class SurfaceObject final : public RefCounted<IDirectDrawSurface> {
   void Describe(DDSURFACEDESC* Desc) const;
   void NoteDrawn() const;
   bool ModeStillMatches() const;
+  bool InVideoMemory() const;
 
   SurfaceShape shape_;
   std::vector<std::uint8_t> memory_;  // empty for the primary surface
@@ -108,7 +112,7 @@ class SurfaceObject final : public RefCounted<IDirectDrawSurface> {
   ComPtr<SurfaceObject> zBuffer_;
 };
 
-// Marks every surface lost, as the loss of the full-screen window's focus does.
+// Marks every video-memory surface lost, as the loss of the full-screen window's focus does.
 void MarkAllSurfacesLost();
 // True while a primary surface exists (there can be only one).
 bool PrimarySurfaceExists();

@@ -100,4 +100,10 @@ void Screen::SetPaletteEntries(DWORD First, DWORD Count, const PALETTEENTRY* Ent
   NoteChange();
 }
 
+bool Screen::DeactivateWindow(HWND Window) {
+  if (Window == nullptr || Window != fullScreenWindow_) return false;
+  LoseVideoMemory();
+  return true;
+}
+
 }  // namespace platform

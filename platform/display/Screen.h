@@ -6,7 +6,7 @@
 // set by a full-screen program (DirectDraw's SetDisplayMode) replaces it with a mode of its
 // own size and depth (8 bits palettised, 16 bits 5-6-5 or 32 bits) until the desktop is
 // restored. Every change of size or depth counts as a mode change: DirectDraw then treats
-// its surfaces as lost.
+// its video-memory surfaces as lost, as it does when the full-screen window is deactivated.
 //
 // A desktop backend shows the screen by reading View() and Palette() whenever ChangeCount()
 // has moved; everything that writes screen pixels or the palette calls NoteChange().
@@ -54,6 +54,13 @@ class Screen {
 
   // Counts mode changes; DirectDraw compares it with the count a surface was made under.
   std::uint64_t ModeGeneration() const { return modeGeneration_; }
+  // Counts losses of the display's video memory; DirectDraw treats a video-memory surface as
+  // lost when this moved since the surface was made or restored.
+  std::uint64_t VideoMemoryGeneration() const { return videoMemoryGeneration_; }
+  void LoseVideoMemory() { ++videoMemoryGeneration_; }
+  // Window lost the focus or was minimised. When it owns the full screen its program loses
+  // the display, and with it the video memory; returns whether it did.
+  bool DeactivateWindow(HWND Window);
   // Counts changes of what the screen shows: pixels, palette or mode.
   std::uint64_t ChangeCount() const { return changeCount_; }
   void NoteChange() { ++changeCount_; }
@@ -74,6 +81,7 @@ class Screen {
   PixelView view_;
   std::array<PALETTEENTRY, 256> palette_{};
   std::uint64_t modeGeneration_ = 0;
+  std::uint64_t videoMemoryGeneration_ = 0;
   std::uint64_t changeCount_ = 0;
   HWND fullScreenWindow_ = nullptr;
 };

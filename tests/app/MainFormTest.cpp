@@ -321,6 +321,34 @@ TEST_F(MainFormTest, AnsweringYesPresentsTheViewsTopLeftAt64And56OfTheFullScreen
     for (int x = 0; x < 64; x += 5) ASSERT_EQ(screen.At(x, y), 0) << x << ", " << y;
 }
 
+// In full screen the window's deactivation loses the display; the frames drawn meanwhile do
+// not reach it, and once the form repaints (as it does when it comes back) they do again.
+TEST_F(MainFormTest, AFullScreenDisplayLostWithTheFocusComesBackWithTheRepaint) {
+  StartUp(IDYES);
+  const auto presented = [] {
+    LockedSurface view(Form1->KorvelRM1->Surface.Get());
+    LockedSurface screen(PrimarySurface.Get());
+    if (!view.Locked() || !screen.Locked()) return -1;
+    int same = 0;
+    for (int y = 0; y < 368; y += 4)
+      for (int x = 0; x < 512; x += 4) same += view.At(x, y) == screen.At(64 + x, 56 + y);
+    return same;
+  };
+  const int everyPixel = (368 / 4) * (512 / 4);
+  Tick(1);
+  ASSERT_EQ(presented(), everyPixel);
+  ASSERT_TRUE(platform::Screen::Get().DeactivateWindow(Form1->Handle()));
+  EXPECT_EQ(PrimarySurface->IsLost(), DDERR_SURFACELOST);
+  EXPECT_EQ(Form1->KorvelRM1->Surface->IsLost(), DD_OK) << "the software device's surface";
+  Tick(2);  // drawn, but not shown
+  EXPECT_EQ(DemoScene->Renderer.FailedCalls, 0);
+  EXPECT_EQ(presented(), -1) << "the lost screen cannot be read";
+  Form1->Paint();
+  EXPECT_EQ(PrimarySurface->IsLost(), DD_OK);
+  Tick(1);
+  EXPECT_EQ(presented(), everyPixel);
+}
+
 TEST_F(MainFormTest, TheRateIsShownEveryTenthFrame) {
   StartUp();
   Tick(9);

@@ -151,8 +151,9 @@ TEST_F(KorvelGBlendTest, BlendingASurfaceOntoItselfDrawsNothing) {
 }
 
 TEST_F(KorvelGBlendTest, ALostSurfaceFailsCleanlyAndRecoversAfterDDRestore) {
+  Hardware3D = true;  // the view's surface in video memory, which a loss takes
   TKorvelG* g = Master(4, 4);
-  ComPtr<IDirectDrawSurface> source = Offscreen(4, 4);
+  ComPtr<IDirectDrawSurface> source = Offscreen(4, 4, DDSCAPS_VIDEOMEMORY);
   Fill(source.Get(), 0x0010);
   platform::MarkAllSurfacesLost();
   g->ADDBlt2(0, 0, source.Get(), 0, 0, 4, 4);

@@ -79,13 +79,14 @@ class KorvelGTest : public ::testing::Test {
   }
 
   // A 16-bit offscreen surface of the shared DirectDraw object.
-  static ComPtr<IDirectDrawSurface> Offscreen(DWORD Width, DWORD Height) {
+  // Memory: 0 (system memory, the default) or DDSCAPS_VIDEOMEMORY.
+  static ComPtr<IDirectDrawSurface> Offscreen(DWORD Width, DWORD Height, DWORD Memory = 0) {
     DDSURFACEDESC desc;
     desc.dwSize = sizeof desc;
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
     desc.dwWidth = Width;
     desc.dwHeight = Height;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | Memory;
     ComPtr<IDirectDrawSurface> surface;
     EXPECT_EQ(::DirectDraw2->CreateSurface(&desc, surface.Put(), nullptr), DD_OK);
     return surface;

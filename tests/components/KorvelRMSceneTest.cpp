@@ -18,7 +18,9 @@
 #include "platform/d3drm/RMViewport.h"
 #include "platform/ddraw/Surface.h"
 #include "tests/support/AllocationCounter.h"
+#include "tests/support/BmpBytes.h"
 #include "tests/support/Golden.h"
+#include "tests/tools/TempDirectory.h"
 #include "tools/rmscene/SampleScene.h"
 #include "tools/snapshot/SurfaceImage.h"
 
@@ -319,6 +321,29 @@ TEST_F(KorvelRMSceneTest, RenderTurnsTheFramesAndDrawsTheSampleLit) {
   EXPECT_EQ(pixel(256, 193), background);
   EXPECT_NE(pixel(200, 193), background);
   EXPECT_GT(pixel(200, 193)[0], background[0]) << "lit ivory or blue";
+}
+
+TEST_F(KorvelRMSceneTest, ATextureThatCannotBeLoadedStopsSetWrapWithTheDecodersReason) {
+  TKorvelFrame* cube = nullptr;
+  view_->MakeFramefromFile(&cube, (kMeshes + "/cube.x").c_str());
+  TTempDirectory dir{"components_setwrap"};
+  testsupport::WriteBytes(dir.File("huge.bmp"),
+                          testsupport::BmpBytes({65535, 65535, 8, 0, 0}, std::vector<uint8_t>(64)));
+  const auto messageOf = [&](const std::string& File) -> std::string {
+    try {
+      view_->SetWrap(cube, File.c_str(), 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 1, 1);
+    } catch (const Exception& error) {
+      return error.what();
+    }
+    return "no exception";
+  };
+  const std::string huge = messageOf(dir.File("huge.bmp"));
+  EXPECT_NE(huge.find("huge.bmp"), std::string::npos) << huge;
+  EXPECT_NE(huge.find("65535 x 65535"), std::string::npos) << huge;
+  const std::string missing = messageOf(dir.File("missing.bmp"));
+  EXPECT_NE(missing.find("missing.bmp\": texture file not found"), std::string::npos) << missing;
+  const std::string notBitmap = messageOf(kMeshes + "/cube.x");
+  EXPECT_NE(notBitmap.find("not a BMP file"), std::string::npos) << notBitmap;
 }
 
 TEST_F(KorvelRMSceneTest, TexturesReachTheDeviceInTheirOwnFormat) {

@@ -251,10 +251,13 @@ TEST_F(KorvelRMTest, RestoreReloadsLostSurfaces) {
   TKorvelTexture* texture = nullptr;
   view->MakeTexture(texture, 8, 8);
   platform::MarkAllSurfacesLost();
-  EXPECT_NE(view->ZBuffer->IsLost(), DD_OK);
-  view->RmRestore();
+  EXPECT_NE(PrimarySurface->IsLost(), DD_OK);
+  // The software device's surfaces are in system memory, which a loss does not take.
   EXPECT_EQ(view->ZBuffer->IsLost(), DD_OK);
   EXPECT_EQ(view->Surface->IsLost(), DD_OK);
+  EXPECT_EQ(texture->Surface->IsLost(), DD_OK);
+  view->RmRestore();
+  EXPECT_EQ(PrimarySurface->IsLost(), DD_OK);
 }
 
 TEST_F(KorvelRMTest, DestroyingTheWindowReleasesTheView) {

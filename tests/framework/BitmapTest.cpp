@@ -11,6 +11,7 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiPalette.h"
 #include "tests/framework/BmpFiles.h"
+#include "tests/support/BmpBytes.h"
 #include "tests/tools/TempDirectory.h"
 
 namespace {
@@ -160,6 +161,23 @@ TEST_F(BitmapTest, LoadingAgainReplacesThePictureAndItsPalette) {
   EXPECT_EQ(bitmap.PixelFormat(), pf32bit);
   EXPECT_EQ(bitmap.Palette(), nullptr);
   EXPECT_TRUE(bitmap.PaletteEntries().empty());
+}
+
+TEST_F(BitmapTest, AFileDeclaringAHugePictureIsRefusedWithoutTakingItsMemory) {
+  // 1,142 bytes that declare 65535 x 65535 at 8 bits.
+  testsupport::WriteBytes(
+      dir.File("huge.bmp"),
+      testsupport::BmpBytes({65535, 65535, 8, 0, 0}, std::vector<std::uint8_t>(64)));
+  TBitmap bitmap;
+  try {
+    bitmap.LoadFromFile(dir.File("huge.bmp"));
+    FAIL() << "no exception";
+  } catch (const EInvalidGraphic& error) {
+    const std::string text = error.what();
+    EXPECT_NE(text.find("huge.bmp"), std::string::npos) << text;
+    EXPECT_NE(text.find("65535 x 65535"), std::string::npos) << text;
+  }
+  EXPECT_TRUE(bitmap.Empty());
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -330,6 +332,49 @@ TEST_P(DesktopTest, AFormOwningTheFullScreenShowsTheWholeFrontBufferLetterboxed)
   const int middle = frame.height / 2;
   EXPECT_EQ(frame.At(frame.width / 2 - 4, middle), 0x00FF00u);
   EXPECT_EQ(frame.At(frame.width / 2 + 4, middle), 0x0000FFu);
+}
+
+TEST_P(DesktopTest, AFullScreenWindowLosesTheDisplayWithTheFocusAndRepaintsOnItsReturn) {
+  int paints = 0;
+  form->OnPaint = [&](TObject*) { ++paints; };
+  form->Show();
+  platform::Screen& screen = platform::Screen::Get();
+  const auto send = [&](Uint8 Event) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = SDL_GetWindowID(desktop->WindowOf(*form));
+    event.window.event = Event;
+    SDL_PushEvent(&event);
+  };
+  // Waits until Done holds or two seconds have passed; says whether it held.
+  const auto waitFor = [](const std::function<bool()>& Done) {
+    const Uint64 deadline = SDL_GetTicks64() + 2000;
+    while (!Done() && SDL_GetTicks64() < deadline) Application->ProcessMessages();
+    return Done();
+  };
+  // Not full screen: nothing is lost.
+  const std::uint64_t windowed = screen.VideoMemoryGeneration();
+  send(SDL_WINDOWEVENT_FOCUS_LOST);
+  send(SDL_WINDOWEVENT_MINIMIZED);
+  // Until both events were handled (none left in the queue).
+  EXPECT_TRUE(waitFor([] {
+    return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT) == 0;
+  }));
+  EXPECT_EQ(screen.VideoMemoryGeneration(), windowed);
+
+  ASSERT_TRUE(screen.SetDisplayMode(640, 480, 16));
+  screen.SetFullScreenWindow(form->Handle());
+  const std::uint64_t before = screen.VideoMemoryGeneration();
+  send(SDL_WINDOWEVENT_FOCUS_LOST);
+  EXPECT_TRUE(waitFor([&] { return screen.VideoMemoryGeneration() > before; }));
+  paints = 0;
+  send(SDL_WINDOWEVENT_FOCUS_GAINED);
+  EXPECT_TRUE(waitFor([&] { return paints > 0; }));
+  const std::uint64_t afterFocus = screen.VideoMemoryGeneration();
+  send(SDL_WINDOWEVENT_MINIMIZED);
+  EXPECT_TRUE(waitFor([&] { return screen.VideoMemoryGeneration() > afterFocus; }));
+  screen.SetFullScreenWindow(nullptr);
+  screen.RestoreDesktop();
 }
 
 TEST_P(DesktopTest, AClickOnAButtonRunsItsOnClick) {

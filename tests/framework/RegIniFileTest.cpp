@@ -105,6 +105,37 @@ TEST_F(RegIniFileTest, WritingKeepsEverythingElseInTheFile) {
   EXPECT_EQ(reg.ReadInteger("First", "A", 0), 1);
 }
 
+TEST_F(RegIniFileTest, HeaderCommentsByteOrderMarksAndEveryLineEndAreRead) {
+  TRegIniFile reg("Software\\Korvel_Soft");
+  const auto readAfterWriting = [&](const std::string& Text) {
+    std::ofstream(reg.FileName(), std::ios::binary) << Text;
+    return reg.ReadInteger("KorvelG", "A", -1);
+  };
+  EXPECT_EQ(readAfterWriting("[Other]\nA=1\n[KorvelG] ; the demo's\nA=2\n"), 2);
+  EXPECT_EQ(readAfterWriting("[Other]\nA=1\n  [ KorvelG ]# the demo's\nA=2\n"), 2);
+  EXPECT_EQ(readAfterWriting("\xEF\xBB\xBF[KorvelG]\r\nA=3\r\n"), 3);
+  EXPECT_EQ(readAfterWriting("[Other]\rA=1\r[KorvelG]\rA=4\r"), 4);
+  EXPECT_EQ(readAfterWriting("[Other]\rA=1\r[KorvelG]\rA=5"), 5) << "no end on the last line";
+  // What is not a header stays not one.
+  EXPECT_EQ(readAfterWriting("[KorvelG] A=6\nA=7\n"), -1);
+  EXPECT_EQ(readAfterWriting("[KorvelG]\n[x]=8\nA=9\n"), 9);
+}
+
+TEST_F(RegIniFileTest, WritingKeepsEveryOtherByteWhateverTheLineEnds) {
+  TRegIniFile reg("Software\\Korvel_Soft");
+  const auto afterWriting = [&](const std::string& Text, const std::string& Section) {
+    std::ofstream(reg.FileName(), std::ios::binary) << Text;
+    reg.WriteInteger(Section, "A", 1);
+    return Contents(reg.FileName());
+  };
+  EXPECT_EQ(afterWriting("\xEF\xBB\xBF[KorvelG] ; c\r\nA=0\r\nB=2\r\n", "KorvelG"),
+            "\xEF\xBB\xBF[KorvelG] ; c\r\nA=1\r\nB=2\r\n");
+  EXPECT_EQ(afterWriting("[KorvelG]\rB=2\r\r[Z]\r", "KorvelG"), "[KorvelG]\rB=2\rA=1\r\r[Z]\r");
+  EXPECT_EQ(afterWriting("[KorvelG]\r\nB=2", "KorvelG"), "[KorvelG]\r\nB=2\r\nA=1\r\n");
+  EXPECT_EQ(afterWriting("x=1\r", "New"), "x=1\r\r[New]\rA=1\r");
+  EXPECT_EQ(afterWriting("; only a comment", "New"), "; only a comment\n\n[New]\nA=1\n");
+}
+
 TEST_F(RegIniFileTest, AValueThatIsNoIntegerGivesTheDefault) {
   TRegIniFile reg("Software\\Korvel_Soft");
   std::ofstream(reg.FileName()) << "[KorvelG]\nA=twelve\nB=12x\nC=\nD= +12 \nE=99999999999\n";

@@ -145,6 +145,32 @@ TEST(LoadModelRejects, NegativeCounts) {
   }
 }
 
+TEST(LoadModelRejects, NumbersThatAreNotFinite) {
+  TGoodFile good;
+  const uint32_t nan = 0x7FC00000u, infinity = 0x7F800000u, negativeInfinity = 0xFF800000u;
+  struct Case {
+    size_t at;
+    uint32_t bits;
+    std::string message;
+  };
+  const size_t vertex1 = good.Object(1) + KorObjectHeaderBytes + KorVertexBytes;
+  const Case cases[] = {
+      {good.Object(0) + 20 + 4 * 5, nan, "object 0: Local is NaN"},
+      {good.Object(1) + 84 + 4 * 15, infinity, "object 1: Base is infinite"},
+      {vertex1, negativeInfinity, "object 1, vertex 1: X is infinite"},
+      {vertex1 + 8, nan, "object 1, vertex 1: Z is NaN"},
+      {vertex1 + 16, 0xFFFFFFFFu, "object 1, vertex 1: V is NaN"},
+      {vertex1 + 20, nan, "object 1, vertex 1: NX is NaN"},
+      {vertex1 + 28, infinity, "object 1, vertex 1: NZ is infinite"},
+      {good.Face(0) + 18 + 4, nan, "object 0, point 0: Y is NaN"},
+  };
+  for (const Case& c : cases) {
+    auto bytes = good.Bytes;
+    Patch(bytes, c.at, static_cast<int32_t>(c.bits));
+    ExpectRejected(bytes, static_cast<int64_t>(c.at), c.message);
+  }
+}
+
 TEST(LoadModelRejects, CountsLargerThanTheRestOfTheFileCouldHoldAreRefusedAtTheCount) {
   TGoodFile good;
   auto bytes = good.Bytes;

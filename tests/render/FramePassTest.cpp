@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <string>
 #include <vector>
 
 #include "RecordingDevice.h"
 #include "components/KorvelRM.h"
+#include "platform/ddraw/DDrawErrors.h"
 #include "render/NearClip.h"
 #include "scene/Texdata.h"
 
@@ -138,6 +140,46 @@ TEST_F(FramePassTest, QueuesGoInTextureOrderClippedGroupFirst) {
   const D3DTLVERTEX& added = R_.VertexBuffer[static_cast<size_t>(R_.VertexFill - 1)];
   EXPECT_EQ(added.rhw, 200.0f);
   EXPECT_EQ(std::bit_cast<uint32_t>(added.sz), 0x37A7C5ACu);
+}
+
+TEST_F(FramePassTest, FailedDeviceCallsAreCountedForTheCaller) {
+  Quads({&texture0_});
+  FrameLog();
+  EXPECT_EQ(R_.FailedCalls, 0);
+  device_->result = DDERR_SURFACELOST;
+  FrameLog();
+  // SetCurrentViewport, BeginScene, the texture's render and light states, the draw, EndScene.
+  EXPECT_EQ(R_.FailedCalls, 6);
+  device_->result = 0;
+  FrameLog();
+  EXPECT_EQ(R_.FailedCalls, 0) << "each frame counts afresh";
+}
+
+TEST_F(FramePassTest, EveryCapacityDrawsWhatFitsAndCountsTheRest) {
+  Quads({&texture0_, &texture7_});
+  Quads({&texture0_});
+  const auto drawWith = [&](TKorRenderer& R, int32_t Polygons, int32_t Vertices) {
+    NewRenderer(R, view_, 0, 0, Polygons, Vertices, 2.0f);
+    MakeMatrix(R.Camera, 0, 0, -20, 0, 0, 0);
+    device_->draws.clear();
+    DrawScene(R, root_, false);
+    size_t triangles = 0;
+    for (const recording::Draw& draw : device_->draws) triangles += draw.indices.size() / 3;
+    FreeRenderer(R);
+    return triangles;
+  };
+  // A queue holds the capacity less two sentinel slots: 0 to 2 hold nothing, 5 all three.
+  // Each renderer is a fresh record, so its buffers have no room beyond their size.
+  for (int32_t capacity = 0; capacity <= 5; ++capacity) {
+    TKorRenderer R;
+    const int32_t fits = std::min(std::max(capacity - 2, 0), 3);
+    EXPECT_EQ(drawWith(R, capacity, 256), static_cast<size_t>(2 * fits)) << capacity;
+    EXPECT_EQ(R.Losses.Polygons, 3 - fits) << "capacity " << capacity;
+  }
+  // Nor does a renderer without room for a single vertex.
+  TKorRenderer R;
+  EXPECT_EQ(drawWith(R, 0, 0), 0u);
+  EXPECT_EQ(R.Losses.Objects, 2);
 }
 
 TEST(PartitionQueue, SplitsAroundClipStateOneAsTheTwoCursorsLeaveIt) {

@@ -89,6 +89,7 @@ class Device final : public platform::RefCounted<IDirect3DDevice2> {
  public:
   explicit Device(Log& log) : log_(log) {}
   std::vector<Draw> draws;
+  HRESULT result = 0;  // what every call that draws or sets state answers (a lost surface)
 
   HRESULT QueryInterface(REFIID, void** Object) override { return NoInterface(Object); }
   HRESULT GetDirect3D(IDirect3D2**) override { return E_NOTIMPL; }
@@ -97,12 +98,12 @@ class Device final : public platform::RefCounted<IDirect3DDevice2> {
     std::ostringstream s;
     s << "SetRenderState " << State << " 0x" << std::hex << std::uppercase << Value;
     log_.push_back(s.str());
-    return 0;
+    return result;
   }
   HRESULT GetRenderState(D3DRENDERSTATETYPE, DWORD*) override { return E_NOTIMPL; }
   HRESULT SetLightState(D3DLIGHTSTATETYPE State, DWORD Value) override {
     log_.push_back("SetLightState " + std::to_string(State) + " " + std::to_string(Value));
-    return 0;
+    return result;
   }
   HRESULT GetLightState(D3DLIGHTSTATETYPE, DWORD*) override { return E_NOTIMPL; }
   HRESULT EnumTextureFormats(LPD3DENUMTEXTUREFORMATSCALLBACK, LPVOID) override { return 0; }
@@ -110,16 +111,16 @@ class Device final : public platform::RefCounted<IDirect3DDevice2> {
   HRESULT DeleteViewport(IDirect3DViewport2*) override { return 0; }
   HRESULT SetCurrentViewport(IDirect3DViewport2*) override {
     log_.push_back("SetCurrentViewport");
-    return 0;
+    return result;
   }
   HRESULT GetCurrentViewport(IDirect3DViewport2**) override { return E_NOTIMPL; }
   HRESULT BeginScene() override {
     log_.push_back("BeginScene");
-    return 0;
+    return result;
   }
   HRESULT EndScene() override {
     log_.push_back("EndScene");
-    return 0;
+    return result;
   }
   HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE Type, D3DVERTEXTYPE VertexType, LPVOID,
                                DWORD VertexCount, WORD* Indices, DWORD IndexCount,
@@ -128,7 +129,7 @@ class Device final : public platform::RefCounted<IDirect3DDevice2> {
                    std::to_string(VertexType) + " " + std::to_string(IndexCount) + " " +
                    std::to_string(Flags));
     draws.push_back({VertexCount, std::vector<WORD>(Indices, Indices + IndexCount), Flags});
-    return 0;
+    return result;
   }
 
  private:

@@ -246,4 +246,56 @@ TEST(TransformTree, WhatDoesNotFitIsLeftOutAndCounted) {
   EXPECT_EQ(f.R.Losses.Polygons, 3);
 }
 
+// Each way a vertex's results stop being finite, whatever set it: the vertex is counted, every
+// polygon naming it is left out and counted, and the rest of the object still draws. (The
+// sanitizer build checks that no float-to-integer conversion sees the NaN on the way.)
+TEST(TransformTree, VerticesThatAreNotFiniteAreLeftOutWithTheirPolygons) {
+  const float nan = std::nanf(""), inf = INFINITY;
+  struct Case {
+    const char* what;
+    Vector3 position;      // of vertex 3
+    Vector3 normal;        // of vertex 3
+    float u;               // of vertex 3
+    Vector3 light;         // of the renderer
+    float zoom;            // of the renderer
+    int32_t lostVertices;  // of 4
+    int32_t lostPolygons;  // of 2: (0, 1, 2) and (0, 2, 3)
+  };
+  const Case cases[] = {
+      {"NaN normal", {0, 1, 0}, {nan, 0, 1}, 0, {0, 0, 1}, 2, 1, 1},
+      {"infinite position", {0, inf, 0}, {0, 0, 1}, 0, {0, 0, 1}, 2, 1, 1},
+      {"position whose projection overflows", {0, 3e38f, 0}, {0, 0, 1}, 0, {0, 0, 1}, 2, 1, 1},
+      {"NaN texture coordinate", {0, 1, 0}, {0, 0, 1}, nan, {0, 0, 1}, 2, 1, 1},
+      {"NaN light", {0, 1, 0}, {0, 0, 1}, 0, {nan, 0, 1}, 2, 4, 2},
+      {"NaN zoom", {0, 1, 0}, {0, 0, 1}, 0, {0, 0, 1}, nan, 4, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Frame f;
+    f.R.Light = c.light;
+    f.R.Zoom = c.zoom;
+    TKorObject* obj = nullptr;
+    NewObject(obj, 4, 2, 0, 0);
+    f.Root(obj);
+    AddVertex(obj, 0xFF808080u, 0, 0, 0, 0, 0, 1, 0, 0);
+    AddVertex(obj, 0xFF808080u, 1, 0, 0, 0, 0, 1, 0, 0);
+    AddVertex(obj, 0xFF808080u, 1, 1, 0, 0, 0, 1, 0, 0);
+    AddVertex(obj, 0xFF808080u, c.position.x, c.position.y, c.position.z, c.normal.x, c.normal.y,
+              c.normal.z, c.u, 0);
+    const uint16_t first[] = {0, 1, 2}, second[] = {0, 2, 3};
+    AddFace(obj, first, 3, 6, &f.texture);
+    AddFace(obj, second, 3, 6, &f.texture);
+    f.R.Losses = {};
+    f.Run(obj);
+    EXPECT_EQ(f.R.Losses.Vertices, c.lostVertices);
+    EXPECT_EQ(f.R.Losses.Polygons, c.lostPolygons);
+    EXPECT_EQ(f.QueueLength(3), 2 - c.lostPolygons);
+    for (int32_t i = 0; i < f.R.VertexFill; ++i) {
+      const D3DTLVERTEX& v = f.R.VertexBuffer[static_cast<size_t>(i)];
+      if (obj->Vertices[static_cast<size_t>(i)].ClipFlags == 2) continue;
+      EXPECT_TRUE(std::isfinite(v.sx) && std::isfinite(v.sy) && std::isfinite(v.rhw)) << i;
+    }
+  }
+}
+
 }  // namespace

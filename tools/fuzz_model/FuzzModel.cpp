@@ -2,6 +2,7 @@
 // indices, texture references and links are all sound, or be rejected with EKorModelError;
 // either way nothing the load made may stay alive. Anything else is a finding: a sanitizer
 // report, an escaped exception or one of the traps below.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -33,10 +34,22 @@ void CheckPolygons(const TKorObject& object, const std::vector<TKorPolygon>& pol
   }
 }
 
+// Every number a loaded object holds is finite (the loader refuses NaN and infinity).
+void CheckFinite(const TKorObject& object) {
+  for (const float element : object.Local.m) Require(std::isfinite(element));
+  for (const float element : object.Base.m) Require(std::isfinite(element));
+  for (int32_t v = 0; v < object.VertexCount; ++v) {
+    const TKorVertex& x = object.Vertices[static_cast<size_t>(v)];
+    for (const float value : {x.X, x.Y, x.Z, x.U, x.V, x.NX, x.NY, x.NZ})
+      Require(std::isfinite(value));
+  }
+}
+
 int CheckTree(const TKorObject* object, const TKorObject* parent) {
   int objects = 0;
   for (; object != nullptr; object = object->Next) {
     Require(object->Parent == parent);
+    CheckFinite(*object);
     Require(object->VertexCount == object->VertexCapacity);
     Require(object->FaceCount == object->FaceCapacity);
     CheckPolygons(*object, object->Faces, object->FaceCount, true);

@@ -1,10 +1,14 @@
 // Mesh builders loaded from the sample files in data/, the meshes they create, textures read
 // from BMP files, and the messages of files that cannot be loaded.
+#include <fstream>
 #include <string>
 
 #include "platform/d3drm/Mesh.h"
 #include "platform/d3drm/MeshBuilder.h"
+#include "platform/d3drm/Texture.h"
 #include "tests/platform/d3drm/RMTestKit.h"
+#include "tests/support/BmpBytes.h"
+#include "tests/tools/TempDirectory.h"
 
 namespace d3drm_test {
 namespace {
@@ -54,6 +58,23 @@ TEST_F(MeshBuilderTest, LoadsACubeWithItsNormals) {
   DWORD tooFew = 4;
   EXPECT_EQ(builder->GetVertices(&tooFew, vertices.data(), nullptr, nullptr, nullptr, nullptr),
             D3DRMERR_BADVALUE);
+}
+
+TEST_F(MeshBuilderTest, GeneratedNormalsAreFiniteUnitVectorsForHugeAndTinyCoordinates) {
+  // Two squares without normals, one near the float limit, one near its smallest steps: their
+  // area-weighted cross products overflow or vanish in float.
+  TTempDirectory dir{"d3drm_normals"};
+  std::ofstream(dir.File("extremes.x"))
+      << "xof 0302txt 0032\nMesh {\n 8;\n"
+         " -3e38;-3e38;0;, -3e38;3e38;0;, 3e38;3e38;0;, 3e38;-3e38;0;,\n"
+         " 0;0;1e-30;, 0;1e-30;1e-30;, 1e-30;1e-30;1e-30;, 1e-30;0;1e-30;;\n"
+         " 2; 4;0,1,2,3;, 4;4,5,6,7;;\n}\n";
+  auto builder = Builder();
+  ASSERT_EQ(Load(builder.Get(), dir.File("extremes.x").c_str()), D3DRM_OK) << builder->LastError();
+  const MeshBuilder* read = MeshBuilder::From(builder.Get());
+  ASSERT_EQ(read->Normals().size(), 8u);
+  for (const D3DVECTOR& normal : read->Normals())
+    EXPECT_TRUE(VectorNear(normal, {0, 0, -1})) << normal.x << ", " << normal.y << ", " << normal.z;
 }
 
 TEST_F(MeshBuilderTest, LoadsATexturedMeshWithCoordinatesMaterialsAndGeneratedNormals) {
@@ -318,6 +339,20 @@ TEST_F(TextureTest, FilesThatAreMissingOrNotBitmapsAreRefused) {
   EXPECT_EQ(texture, nullptr);
   EXPECT_EQ(rm->LoadTexture("data/cube.x", texture.Put()), D3DRMERR_BADFILE);
   EXPECT_EQ(texture, nullptr);
+}
+
+TEST_F(TextureTest, AFileDeclaringAHugePictureIsRefusedWithTheReason) {
+  TTempDirectory dir{"d3drm_texture"};
+  testsupport::WriteBytes(
+      dir.File("huge.bmp"),
+      testsupport::BmpBytes({65535, 65535, 8, 0, 0}, std::vector<std::uint8_t>(64)));
+  platform::d3drm::Texture* texture = nullptr;
+  std::string error;
+  EXPECT_EQ(platform::d3drm::Texture::LoadBMP(dir.File("huge.bmp"), &texture, error),
+            D3DRMERR_BADFILE);
+  EXPECT_EQ(texture, nullptr);
+  EXPECT_NE(error.find("huge.bmp"), std::string::npos) << error;
+  EXPECT_NE(error.find("65535 x 65535"), std::string::npos) << error;
 }
 
 }  // namespace

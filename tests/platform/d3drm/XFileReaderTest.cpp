@@ -178,6 +178,21 @@ TEST(XFileReaderTest, EveryFaultNamesTheFileAndTheLine) {
   for (const Case& c : cases) EXPECT_EQ(FaultOf(c.body), c.message) << c.body;
 }
 
+TEST(XFileReaderTest, WholeNumbersTooLargeForThirtyTwoBitsAreRefusedNotReadAsZero) {
+  EXPECT_EQ(FaultOf("Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;;\n 4294967296; 3;0,1,2;; }"),
+            "test.x, line 3: the mesh's face count 4294967296 is too large (the largest is "
+            "4294967295)");
+  EXPECT_EQ(FaultOf("Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1;\n\n 3;0,4294967296,2;; }"),
+            "test.x, line 4: a vertex index of face 0 4294967296 is too large (the largest is "
+            "4294967295)");
+  EXPECT_EQ(FaultOf(kTriangle + "\n MeshNormals { 99999999999999999999; } }"),
+            "test.x, line 3: the normal count 99999999999999999999 is too large (the largest "
+            "is 4294967295)");
+  // The largest count that fits is read as itself (and then found wanting).
+  EXPECT_EQ(FaultOf("Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,4294967295,2;; }"),
+            "test.x, line 2: face 0 refers to vertex 4294967295, but the mesh has 3 vertices");
+}
+
 TEST(XFileReaderTest, FramesNestedTooDeepAreRefusedNotRecursedInto) {
   std::string nested;
   for (int i = 0; i < 300; ++i) nested += "Frame {\n";

@@ -46,8 +46,10 @@ class DDrawTest : public ::testing::Test {
   }
 
   // An offscreen surface of the screen's format.
-  ComPtr<IDirectDrawSurface> Offscreen(DWORD Width, DWORD Height) {
-    DDSURFACEDESC desc = Desc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT, DDSCAPS_OFFSCREENPLAIN);
+  // Memory: 0 (system memory, the default), DDSCAPS_SYSTEMMEMORY or DDSCAPS_VIDEOMEMORY.
+  ComPtr<IDirectDrawSurface> Offscreen(DWORD Width, DWORD Height, DWORD Memory = 0) {
+    DDSURFACEDESC desc =
+        Desc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT, DDSCAPS_OFFSCREENPLAIN | Memory);
     desc.dwWidth = Width;
     desc.dwHeight = Height;
     ComPtr<IDirectDrawSurface> surface;

@@ -94,7 +94,8 @@ TEST_F(SurfaceStateTest, ColourKeysAreKeptPerKindAndCanBeRemoved) {
 
 TEST_F(SurfaceStateTest, ALostSurfaceFailsEveryDrawingCallUntilRestored) {
   Windowed();
-  ComPtr<IDirectDrawSurface> surface = Offscreen(4, 4), source = Offscreen(4, 4);
+  ComPtr<IDirectDrawSurface> surface = Offscreen(4, 4, DDSCAPS_VIDEOMEMORY),
+                             source = Offscreen(4, 4, DDSCAPS_VIDEOMEMORY);
   FillWith(source.Get(), 0x1234);
   platform::MarkAllSurfacesLost();
   DDSURFACEDESC desc;
@@ -116,10 +117,40 @@ TEST_F(SurfaceStateTest, ALostSurfaceFailsEveryDrawingCallUntilRestored) {
   EXPECT_EQ(Pixel(surface.Get(), 3, 3), 0x1234u);  // the contents outlived the loss
 }
 
+TEST_F(SurfaceStateTest, SystemMemorySurfacesAreNeverLost) {
+  Windowed();
+  ComPtr<IDirectDrawSurface> system = Offscreen(4, 4, DDSCAPS_SYSTEMMEMORY);
+  ComPtr<IDirectDrawSurface> byDefault = Offscreen(4, 4);
+  FillWith(system.Get(), 0x4321);
+  platform::MarkAllSurfacesLost();
+  FullScreen(16);
+  platform::Screen::Get().LoseVideoMemory();
+  for (IDirectDrawSurface* surface : {system.Get(), byDefault.Get()}) {
+    EXPECT_EQ(surface->IsLost(), DD_OK);
+    EXPECT_EQ(surface->BltFast(0, 0, system.Get(), nullptr, DDBLTFAST_WAIT), DD_OK);
+    EXPECT_EQ(Pixel(surface, 2, 2), 0x4321u);
+  }
+}
+
+TEST_F(SurfaceStateTest, TheDisplayIsLostOnlyWhenTheFullScreenWindowIsDeactivated) {
+  FullScreen(16);
+  ComPtr<IDirectDrawSurface> primary = Primary();
+  ComPtr<IDirectDrawSurface> video = Offscreen(4, 4, DDSCAPS_VIDEOMEMORY);
+  platform::Screen& screen = platform::Screen::Get();
+  ASSERT_NE(screen.FullScreenWindow(), nullptr);
+  EXPECT_FALSE(screen.DeactivateWindow(reinterpret_cast<HWND>(0x1234))) << "another window";
+  EXPECT_EQ(primary->IsLost(), DD_OK);
+  EXPECT_TRUE(screen.DeactivateWindow(screen.FullScreenWindow()));
+  EXPECT_EQ(primary->IsLost(), DDERR_SURFACELOST);
+  EXPECT_EQ(video->IsLost(), DDERR_SURFACELOST);
+  EXPECT_EQ(primary->Restore(), DD_OK);
+  EXPECT_EQ(primary->IsLost(), DD_OK);
+}
+
 TEST_F(SurfaceStateTest, AModeChangeLosesSurfacesAndThePrimaryRestoresOnlyInItsMode) {
   Windowed();
   ComPtr<IDirectDrawSurface> primary = Primary();
-  ComPtr<IDirectDrawSurface> plain = Offscreen(4, 4);
+  ComPtr<IDirectDrawSurface> plain = Offscreen(4, 4, DDSCAPS_VIDEOMEMORY);
   FullScreen(16);
   EXPECT_EQ(primary->IsLost(), DDERR_SURFACELOST);
   EXPECT_EQ(plain->IsLost(), DDERR_SURFACELOST);
