@@ -5,7 +5,7 @@
 
 #include "framework/Form.h"
 #include "framework/Timer.h"
-#include "framework/backends/Backend.h"
+#include "framework/Backend.h"
 #include "framework/backends/HeadlessBackend.h"
 
 TApplication& TApplication::Instance() {

@@ -3,7 +3,7 @@
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "framework/Menu.h"
-#include "framework/backends/Backend.h"
+#include "framework/Backend.h"
 #include "platform/display/Screen.h"
 
 namespace {

@@ -29,7 +29,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/backends/Backend.h"
+#include "framework/Backend.h"
 
 namespace desktop {
 class DesktopWindow;

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "framework/Form.h"
-#include "framework/backends/Backend.h"
+#include "framework/Backend.h"
 #include "framework/backends/ScreenImage.h"
 #include "platform/display/Screen.h"
 

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "framework/Control.h"
-#include "framework/backends/Backend.h"
+#include "framework/Backend.h"
 
 class HeadlessBackend : public Backend {
  public:
