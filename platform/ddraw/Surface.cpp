@@ -1,14 +1,13 @@
 #include "platform/ddraw/Surface.h"
 
-#include "platform/d3d/D3DTexture.h"
-
 #include <algorithm>
 #include <cstdint>
 
 #include "platform/ddraw/DDrawErrors.h"
+#include "platform/ddraw/InterfaceRegistry.h"
 #include "platform/ddraw/PixelFormats.h"
-#include "platform/gdi/DeviceContext.h"
 #include "platform/display/Screen.h"
+#include "platform/gdi/DeviceContext.h"
 
 namespace platform {
 namespace {
@@ -122,10 +121,9 @@ HRESULT SurfaceObject::QueryInterface(REFIID Iid, void** Object) {
   if (!Object) return E_POINTER;
   if (Iid == IID_IUnknown || Iid == IID_IDirectDrawSurface)
     return Answer(static_cast<IDirectDrawSurface*>(this), Object);
-  // A texture surface is also a Direct3D texture: its texture interface keeps it alive.
-  if (Iid == IID_IDirect3DTexture2 && (shape_.caps & DDSCAPS_TEXTURE)) {
-    return CreateDirect3DTexture(this, reinterpret_cast<IDirect3DTexture2**>(Object));
-  }
+  // Interfaces of the layers above (a texture surface's Direct3D texture) as they registered them.
+  if (const SurfaceInterfaceMaker maker = FindSurfaceInterface(Iid, shape_.caps))
+    return maker(this, Object);
   return NoInterface(Object);
 }
 
