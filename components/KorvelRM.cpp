@@ -9,10 +9,10 @@
 #include "framework/Bitmap.h"
 #include "platform/d3drm/Direct3DRM.h"
 #include "platform/ddraw/DDrawErrors.h"
+#include "platform/display/Window.h"
 #include "platform/gdi/BitBlt.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiPalette.h"
-#include "platform/display/Window.h"
 #include "scene/FloatingPoint.h"
 
 std::unique_ptr<TList<TKorvelRM*>> ViewList;

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "framework/Form.h"
 #include "framework/Backend.h"
+#include "framework/Form.h"
 #include "framework/backends/ScreenImage.h"
 #include "platform/display/Screen.h"
 

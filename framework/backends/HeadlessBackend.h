@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/Control.h"
 #include "framework/Backend.h"
+#include "framework/Control.h"
 
 class HeadlessBackend : public Backend {
  public:
