@@ -11,8 +11,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KOR_BUILD_DIR:-$root/build}
 case "$build" in /*) ;; *) build=$root/$build ;; esac
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
-          libsdl2-dev libimgui-dev libstb-dev libpng-dev xvfb xauth xdotool x11-utils imagemagick)
+packages=(cmake ninja-build pkg-config g++ clang libclang-rt-14-dev clang-format clang-tidy
+          libgtest-dev libbenchmark-dev libsdl2-dev libimgui-dev libstb-dev libpng-dev
+          xvfb xauth xdotool x11-utils imagemagick)
 
 install_missing() {
   local missing=()
