@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/com/Rect.h"
 #include "platform/ddraw/DDrawErrors.h"
 #include "platform/ddraw/InterfaceRegistry.h"
 #include "platform/ddraw/PixelFormats.h"
@@ -17,19 +18,6 @@ int g_primaryCount = 0;
 
 bool Empty(const RECT& R) {
   return R.right <= R.left || R.bottom <= R.top;
-}
-
-bool Inside(const RECT& Inner, const RECT& Outer) {
-  return Inner.left >= Outer.left && Inner.top >= Outer.top && Inner.right <= Outer.right &&
-         Inner.bottom <= Outer.bottom;
-}
-
-RECT Intersect(const RECT& A, const RECT& B) {
-  RECT r{std::max(A.left, B.left), std::max(A.top, B.top), std::min(A.right, B.right),
-         std::min(A.bottom, B.bottom)};
-  if (r.right < r.left) r.right = r.left;
-  if (r.bottom < r.top) r.bottom = r.top;
-  return r;
 }
 
 LONG AlignedPitch(LONG Width, DWORD BitCount) {
