@@ -11,7 +11,7 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiPalette.h"
 #include "tests/framework/BmpFiles.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 namespace {
 

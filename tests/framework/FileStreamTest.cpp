@@ -6,7 +6,7 @@
 #include <string>
 
 #include "framework/Exceptions.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 #include "tools/makeassets/MakeAssets.h"
 
 namespace {

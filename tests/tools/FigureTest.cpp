@@ -14,7 +14,7 @@
 #include "anim/Wisp.h"
 #include "model/LoadModel.h"
 #include "model/TextureRecorder.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 #include "tools/makeassets/WispFigure.h"
 
 namespace {

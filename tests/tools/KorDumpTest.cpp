@@ -7,7 +7,7 @@
 #include <string>
 
 #include "model/KorWriter.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 namespace {
 
