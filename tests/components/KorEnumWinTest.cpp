@@ -232,8 +232,6 @@ class SelectDevicesTest : public KorvelGTest {
     backend_ = &UseHeadlessBackend();
     backend_->AnswerMessageBoxesWith([](const HeadlessBackend::MessageBoxCall&) { return IDOK; });
     D3DDeviceChoice = -3;
-    TextureCount = 0;
-    RMOwnerIndex = 0;
     MakeComponents();
   }
   void TearDown() override {

@@ -10,7 +10,7 @@
 
 #include "platform/display/Rgb565.h"
 
-namespace kor::testsupport {
+namespace testsupport {
 
 namespace {
 
@@ -124,4 +124,4 @@ std::optional<Picture> ReadPng(const std::string& path) {
   return MatchesGolden(name, picture, tolerance);
 }
 
-}  // namespace kor::testsupport
+}  // namespace testsupport

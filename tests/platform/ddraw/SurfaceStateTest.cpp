@@ -71,7 +71,8 @@ TEST_F(SurfaceStateTest, ADrawingContextCopiesABitmapKeepingItsIndexes) {
   ASSERT_EQ(texture->ReleaseDC(dc), DD_OK);
   EXPECT_EQ(texture->ReleaseDC(dc), DDERR_NODC);
   DeleteDC(bitmap);
-  for (LONG x = 0; x < 4; ++x) EXPECT_EQ(Pixel(texture.Get(), x, 0), DWORD(10 * (x + 1)));
+  for (LONG x = 0; x < 4; ++x)
+    EXPECT_EQ(testsupport::SurfacePixel(texture.Get(), x, 0), DWORD(10 * (x + 1)));
 }
 
 TEST_F(SurfaceStateTest, ColourKeysAreKeptPerKindAndCanBeRemoved) {
@@ -113,7 +114,8 @@ TEST_F(SurfaceStateTest, ALostSurfaceFailsEveryDrawingCallUntilRestored) {
   EXPECT_EQ(surface->BltFast(0, 0, source.Get(), nullptr, DDBLTFAST_WAIT), DDERR_SURFACELOST);
   source->Restore();
   ASSERT_EQ(surface->BltFast(0, 0, source.Get(), nullptr, DDBLTFAST_WAIT), DD_OK);
-  EXPECT_EQ(Pixel(surface.Get(), 3, 3), 0x1234u);  // the contents outlived the loss
+  EXPECT_EQ(testsupport::SurfacePixel(surface.Get(), 3, 3),
+            0x1234u);  // the contents outlived the loss
 }
 
 TEST_F(SurfaceStateTest, AModeChangeLosesSurfacesAndThePrimaryRestoresOnlyInItsMode) {
