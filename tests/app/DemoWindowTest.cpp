@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/components/TempConfigHome.h"
+#include "tests/support/TempConfigHome.h"
 #include "tests/support/Golden.h"
 
 namespace {

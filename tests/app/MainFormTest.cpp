@@ -19,7 +19,7 @@
 #include "platform/display/ColorCoding.h"
 #include "platform/display/Screen.h"
 #include "platform/gdi/Time.h"
-#include "tests/components/TempConfigHome.h"
+#include "tests/support/TempConfigHome.h"
 #include "tests/support/DisplayState.h"
 
 namespace {
