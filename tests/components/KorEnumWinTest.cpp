@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "KorvelGFixture.h"
-#include "TempConfigHome.h"
 #include "components/KorvelRM.h"
 #include "framework/Application.h"
 #include "framework/backends/HeadlessBackend.h"
+#include "tests/support/TempConfigHome.h"
 
 namespace {
 

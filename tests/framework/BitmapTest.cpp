@@ -37,7 +37,7 @@ std::uint16_t To565(BYTE R, BYTE G, BYTE B) {
 
 class BitmapTest : public ::testing::Test {
  protected:
-  TTempDirectory dir{"framework_bitmap"};
+  testsupport::TempDirectory dir{"framework_bitmap"};
 };
 
 TEST_F(BitmapTest, AnEightBitFileStaysPaletteIndicesWithItsPalette) {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "tests/model/ModelFiles.h"
+#include "tests/support/TempDirectory.h"
 
 namespace {
 
@@ -90,25 +89,19 @@ TEST(LoadModel, BitmapsAreReadFromTheModelsDirectory) {
 }
 
 TEST(LoadModel, ReadsAFileFromDiskWithItsDirectory) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("kor_load_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const testsupport::TempDirectory dir("load");
   TKorFileRecord file;
   file.TextureNames = {"t.bmp"};
   file.Objects = {Triangle()};
-  const auto bytes = EncodeKorFile(file);
-  const std::filesystem::path path = dir / "m.kor";
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
+  const std::string path = dir.File("m.kor");
+  testsupport::WriteBytes(path, EncodeKorFile(file));
   TKorTextureRecorder maker;
   TKorObject* root = LoadModel(&maker, path.c_str());
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(root->VertexCount, 3);
   ASSERT_EQ(maker.Calls().size(), 1u);
-  EXPECT_EQ(maker.Calls()[0].Path, (dir / "t.bmp").string());
+  EXPECT_EQ(maker.Calls()[0].Path, dir.File("t.bmp"));
   FreeObject(root);
-  std::filesystem::remove_all(dir);
 }
 
 TEST(LoadModel, EmptyTableAndOneEmptyObjectGiveAnEmptyRoot) {

@@ -1,4 +1,6 @@
-// A fresh directory under the system's temporary directory, removed when the test ends.
+// A fresh folder under the system's temporary folder, removed when the object goes; its name
+// holds the process id, so tests running side by side never share one. Also whole-file reads
+// and writes for the files tests put there.
 #pragma once
 
 #include <unistd.h>
@@ -8,20 +10,23 @@
 #include <string>
 #include <vector>
 
-class TTempDirectory {
+namespace testsupport {
+
+class TempDirectory {
  public:
-  explicit TTempDirectory(const std::string& name)
+  explicit TempDirectory(const std::string& name)
       : path(std::filesystem::temp_directory_path() /
              ("kor_" + name + "_" + std::to_string(::getpid()))) {
     std::filesystem::remove_all(path);
     std::filesystem::create_directories(path);
   }
-  ~TTempDirectory() { std::filesystem::remove_all(path); }
-  TTempDirectory(const TTempDirectory&) = delete;
-  TTempDirectory& operator=(const TTempDirectory&) = delete;
+  ~TempDirectory() { std::filesystem::remove_all(path); }
+  TempDirectory(const TempDirectory&) = delete;
+  TempDirectory& operator=(const TempDirectory&) = delete;
 
   std::string File(const std::string& name) const { return (path / name).string(); }
   std::string Path() const { return path.string(); }
+  const std::filesystem::path& Folder() const { return path; }
 
  private:
   std::filesystem::path path;
@@ -37,3 +42,5 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
 }
+
+}  // namespace testsupport

@@ -38,7 +38,7 @@ TEST(KorDump, ShowsTheDemoModelsTableAndTree) {
 }
 
 TEST(KorDump, ShowsRepeatsTrailingBytesAndObjectsOutsideTheTree) {
-  TTempDirectory dir("kordump_shapes");
+  testsupport::TempDirectory dir("kordump_shapes");
   TKorFileRecord file;
   file.TextureNames = {"wisp_body.bmp", "wisp_body.bmp"};
   TKorObjectRecord root, orphan;
@@ -47,7 +47,7 @@ TEST(KorDump, ShowsRepeatsTrailingBytesAndObjectsOutsideTheTree) {
   file.Objects = {root, orphan};
   std::vector<uint8_t> bytes = EncodeKorFile(file);
   bytes.push_back(0x55);
-  WriteBytes(dir.File("m.kor"), bytes);
+  testsupport::WriteBytes(dir.File("m.kor"), bytes);
   std::filesystem::copy_file(AssetsDir + "/wisp_body.bmp", dir.File("wisp_body.bmp"));
   const TDump dump(dir.File("m.kor"));
   ASSERT_EQ(dump.Status, 0) << dump.Err;
@@ -58,21 +58,22 @@ TEST(KorDump, ShowsRepeatsTrailingBytesAndObjectsOutsideTheTree) {
 }
 
 TEST(KorDump, ReportsTheLoadersMessageForABadFile) {
-  TTempDirectory dir("kordump_bad");
+  testsupport::TempDirectory dir("kordump_bad");
   for (const char* bitmap : {"wisp_body.bmp", "wisp_base.bmp"}) {
     std::filesystem::copy_file(AssetsDir + "/" + bitmap, dir.File(bitmap));
   }
-  std::vector<uint8_t> bytes = ReadBytes(AssetsDir + "/wisp2.kor");
+  std::vector<uint8_t> bytes = testsupport::ReadBytes(AssetsDir + "/wisp2.kor");
   bytes.resize(1000);
-  WriteBytes(dir.File("cut.kor"), bytes);
+  testsupport::WriteBytes(dir.File("cut.kor"), bytes);
   const TDump cut(dir.File("cut.kor"));
   EXPECT_EQ(cut.Status, 1);
   EXPECT_TRUE(cut.Out.empty());
   EXPECT_EQ(cut.Err.rfind(dir.File("cut.kor") + ": byte 36: object 0: the block's", 0), 0u)
       << cut.Err;
 
-  TTempDirectory bare("kordump_bare");
-  WriteBytes(bare.File("wisp2.kor"), ReadBytes(AssetsDir + "/wisp2.kor"));  // no bitmaps here
+  testsupport::TempDirectory bare("kordump_bare");
+  testsupport::WriteBytes(bare.File("wisp2.kor"),
+                          testsupport::ReadBytes(AssetsDir + "/wisp2.kor"));  // no bitmaps here
   const TDump missing(bare.File("wisp2.kor"));
   EXPECT_EQ(missing.Status, 1);
   EXPECT_NE(missing.Err.find("byte 4: texture name 0: cannot load bitmap \"" +
