@@ -24,7 +24,7 @@ class TWinControl;
 struct SDL_Renderer;
 struct SDL_Texture;
 
-namespace desktop {
+namespace framework::backends {
 
 using Action = std::function<void()>;
 
@@ -71,4 +71,4 @@ class ControlPainter {
 // list boxes): the mouse over them belongs to ImGui, not to the form's mouse events.
 bool IsWidget(const TControl* Control);
 
-}  // namespace desktop
+}  // namespace framework::backends

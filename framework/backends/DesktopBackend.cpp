@@ -11,8 +11,8 @@
 
 namespace {
 
-using desktop::Action;
-using desktop::DesktopWindow;
+using framework::backends::Action;
+using framework::backends::DesktopWindow;
 
 // Windows are redrawn at most this often while the loop is busy.
 constexpr Uint64 kRefreshMilliseconds = 16;

@@ -2,10 +2,10 @@
 //
 // Each visible form is an SDL window of its client size (plus the menu bar) at the form's
 // place, its controls drawn with ImGui at their stored positions and sizes
-// (desktop::DesktopWindow, desktop::ControlPainter). Where a control shows the screen (a
-// DirectDraw clipper's window), the window shows the emulated screen's pixels under that
-// control's screen rectangle; a form that owns the exclusive full screen shows the whole
-// front buffer, letterboxed, in a full-screen window.
+// (framework::backends::DesktopWindow, framework::backends::ControlPainter). Where a control shows
+// the screen (a DirectDraw clipper's window), the window shows the emulated screen's pixels under
+// that control's screen rectangle; a form that owns the exclusive full screen shows the whole front
+// buffer, letterboxed, in a full-screen window.
 //
 // Input: the mouse over ImGui's widgets and the menu, the keyboard and text go to ImGui;
 // what the user does with a widget becomes an action run by the loop as one input event. The
@@ -31,7 +31,7 @@
 
 #include "framework/Backend.h"
 
-namespace desktop {
+namespace framework::backends {
 class DesktopWindow;
 }
 
@@ -66,9 +66,9 @@ class DesktopBackend : public Backend {
   void FormChanged(TForm& Form) override;
 
  private:
-  desktop::DesktopWindow* Find(const TForm& Form) const;
-  desktop::DesktopWindow* FindById(Uint32 Id) const;
-  bool AcceptsInput(const desktop::DesktopWindow& Window) const;
+  framework::backends::DesktopWindow* Find(const TForm& Form) const;
+  framework::backends::DesktopWindow* FindById(Uint32 Id) const;
+  bool AcceptsInput(const framework::backends::DesktopWindow& Window) const;
   bool RunOneAction();
   // Takes every waiting SDL event; true when there was one.
   bool PumpEvents();
@@ -80,7 +80,7 @@ class DesktopBackend : public Backend {
   void Refresh();
 
   DesktopOptions options_;
-  std::vector<std::unique_ptr<desktop::DesktopWindow>> windows_;
+  std::vector<std::unique_ptr<framework::backends::DesktopWindow>> windows_;
   std::deque<std::function<void()>> actions_;  // what input started, run one at a time
   Uint64 lastRefresh_ = 0;
 };

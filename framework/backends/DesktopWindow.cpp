@@ -11,7 +11,7 @@
 #include "framework/backends/ScreenImage.h"
 #include "platform/display/Screen.h"
 
-namespace desktop {
+namespace framework::backends {
 namespace {
 
 // The menu bar's height: ImGui's default font (13 pixels) and the frame padding above and
@@ -246,4 +246,4 @@ void DesktopWindow::PaintForm(std::vector<Action>& Actions) {
   if (ImGui::IsAnyMouseDown()) wantsFrame_ = true;
 }
 
-}  // namespace desktop
+}  // namespace framework::backends

@@ -21,7 +21,7 @@
 class TForm;
 struct ImGuiContext;
 
-namespace desktop {
+namespace framework::backends {
 
 class DesktopWindow {
  public:
@@ -82,4 +82,4 @@ class DesktopWindow {
   bool formHasMouse_ = false;
 };
 
-}  // namespace desktop
+}  // namespace framework::backends

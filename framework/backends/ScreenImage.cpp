@@ -8,7 +8,7 @@
 #include "platform/display/Rgb565.h"
 #include "platform/display/Screen.h"
 
-namespace desktop {
+namespace framework::backends {
 namespace {
 
 constexpr std::uint32_t kOpaque = 0xFF000000u;
@@ -77,4 +77,4 @@ bool CopyScreenToTexture(const RECT& ScreenRect, SDL_Texture* Texture, int X, in
   return true;
 }
 
-}  // namespace desktop
+}  // namespace framework::backends

@@ -6,8 +6,9 @@
 #include "platform/d3drm/MeshBuilder.h"
 #include "tests/platform/d3drm/RMTestKit.h"
 
-namespace d3drm_test {
 namespace {
+
+using namespace testsupport;
 
 using platform::d3drm::MeshBuilder;
 
@@ -321,4 +322,3 @@ TEST_F(TextureTest, FilesThatAreMissingOrNotBitmapsAreRefused) {
 }
 
 }  // namespace
-}  // namespace d3drm_test
