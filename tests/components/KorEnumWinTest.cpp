@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "KorvelGFixture.h"
 #include "components/KorvelRM.h"
 #include "framework/Application.h"
 #include "framework/backends/HeadlessBackend.h"
+#include "tests/components/KorvelGFixture.h"
 #include "tests/support/TempConfigHome.h"
 
 namespace {

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "KorvelGFixture.h"
 #include "components/KorvelRM.h"
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
@@ -17,6 +16,7 @@
 #include "platform/d3drm/MeshBuilder.h"
 #include "platform/d3drm/RMViewport.h"
 #include "platform/ddraw/Surface.h"
+#include "tests/components/KorvelGFixture.h"
 #include "tests/support/AllocationCounter.h"
 #include "tests/support/Golden.h"
 #include "tools/rmscene/SampleScene.h"

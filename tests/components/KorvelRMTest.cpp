@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "KorvelGFixture.h"
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
 #include "framework/backends/HeadlessBackend.h"
 #include "platform/ddraw/Surface.h"
+#include "tests/components/KorvelGFixture.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 
 namespace {
 
-using model_files::EmptyObject;
-using model_files::Triangle;
-using model_files::Vertex;
+using testsupport::EmptyObject;
+using testsupport::Triangle;
+using testsupport::Vertex;
 
 // Loads bytes and frees the tree when the test ends.
 struct TLoaded {
@@ -157,7 +157,7 @@ TEST(LoadModel, OnlyTheLowByteOfFlagIsKept) {
   object.PlainFaces = {{{0, 1}, 0x206, 0}};
   file.Objects = {object};
   const auto bytes = EncodeKorFile(file);
-  const size_t flagAt = 4 + 6 + 4 + model_files::FacesOffset(object) + 4 + 6;
+  const size_t flagAt = 4 + 6 + 4 + testsupport::FacesOffset(object) + 4 + 6;
   ASSERT_EQ(bytes[flagAt], 0x05);
   ASSERT_EQ(bytes[flagAt + 1], 0x01);
   TKorTextureRecorder maker;
