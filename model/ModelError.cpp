@@ -11,6 +11,6 @@ std::string Compose(const std::string& fileName, int64_t offset, const std::stri
 
 EKorModelError::EKorModelError(const std::string& FileName, int64_t Offset, const std::string& What)
     : std::runtime_error(Compose(FileName, Offset, What)),
-      fileName(FileName),
-      offset(Offset),
-      problem(What) {}
+      fileName_(FileName),
+      offset_(Offset),
+      problem_(What) {}

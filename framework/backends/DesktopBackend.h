@@ -36,7 +36,7 @@ class DesktopWindow;
 }
 
 struct DesktopOptions {
-  // The software renderer draws the same pixels everywhere (tests that compare pixels).
+  // SDL's software renderer, which draws the same pixels on every machine and display.
   bool SoftwareRenderer = false;
 };
 

@@ -15,21 +15,21 @@ namespace testsupport {
 class TempDirectory {
  public:
   explicit TempDirectory(const std::string& name)
-      : path(std::filesystem::temp_directory_path() /
-             ("kor_" + name + "_" + std::to_string(::getpid()))) {
-    std::filesystem::remove_all(path);
-    std::filesystem::create_directories(path);
+      : path_(std::filesystem::temp_directory_path() /
+              ("kor_" + name + "_" + std::to_string(::getpid()))) {
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
   }
-  ~TempDirectory() { std::filesystem::remove_all(path); }
+  ~TempDirectory() { std::filesystem::remove_all(path_); }
   TempDirectory(const TempDirectory&) = delete;
   TempDirectory& operator=(const TempDirectory&) = delete;
 
-  std::string File(const std::string& name) const { return (path / name).string(); }
-  std::string Path() const { return path.string(); }
-  const std::filesystem::path& Folder() const { return path; }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  std::string Path() const { return path_.string(); }
+  const std::filesystem::path& Folder() const { return path_; }
 
  private:
-  std::filesystem::path path;
+  std::filesystem::path path_;
 };
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
