@@ -20,8 +20,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/TempConfigHome.h"
 #include "tests/support/Golden.h"
+#include "tests/support/TempConfigHome.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "platform/display/ColorCoding.h"
 #include "platform/display/Screen.h"
 #include "platform/gdi/Time.h"
-#include "tests/support/TempConfigHome.h"
 #include "tests/support/DisplayState.h"
+#include "tests/support/TempConfigHome.h"
 
 namespace {
 
