@@ -99,7 +99,7 @@ class TForm1 : public TForm {
   // Disarms the frame loop, Timer2's interval := 0, then the release (Button2Click).
   void FormClose(TObject* Sender, TCloseAction& Action);
 
-  // Runs after each step of the release sequence (for those who watch it, such as tests).
+  // Runs after each step of the release sequence, for whoever watches it.
   std::function<void(TReleaseStep Step)> OnReleaseStep;
 
  private:

@@ -80,7 +80,8 @@ class TKorvelG : public TPanel {
   bool Color8bit() const;
   void SetColor8bit(bool Value);
 
-  // Fields of the instance; the view derived from it and the tests read them.
+  // Fields of the instance, public as in the component's interface: the view derived from it
+  // draws through them.
   ComPtr<IDirectDrawSurface> Surface;  // the master's BackSurface or a secondary's own
   ComPtr<IDirectDrawClipper> Clipper;  // windowed only, bound to this control's window
   DDSURFACEDESC SurfaceDesc;           // scratch for each surface creation

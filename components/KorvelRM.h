@@ -49,7 +49,7 @@ class TKorvelRM : public TKorvelG, public TKorTextureMaker {
   const TKorTexdata* MakeTextureFromFile(const std::string& Path, const std::string& Name) override;
   void DiscardTexture(const TKorTexdata* Texture) override;
 
-  // Instance fields; the renderer and tests read them.
+  // Instance fields, public as in the component's interface: the renderer draws through them.
   ComPtr<IDirect3DDevice2> D3DDevice;
   ComPtr<IDirect3DRMDevice2> RMDevice;
   ComPtr<IDirect3DRMFrame2> Scene;

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "framework/Backend.h"
 #include "framework/Form.h"
 #include "framework/Timer.h"
-#include "framework/backends/Backend.h"
-#include "framework/backends/HeadlessBackend.h"
 
 TApplication& TApplication::Instance() {
   // Made on first use, which is after every unit's own static data, so it is destroyed (with
@@ -15,7 +14,7 @@ TApplication& TApplication::Instance() {
   return application;
 }
 
-TApplication::TApplication() : TComponent(nullptr), backend_(std::make_unique<HeadlessBackend>()) {}
+TApplication::TApplication() : TComponent(nullptr) {}
 
 TApplication::~TApplication() {
   // The forms go while the backend that shows them is still there.
@@ -25,6 +24,14 @@ TApplication::~TApplication() {
 void TApplication::SetBackend(std::unique_ptr<Backend> NewBackend) {
   backend_ = std::move(NewBackend);
   terminated_ = false;
+}
+
+Backend& TApplication::CurrentBackend() {
+  if (!backend_)
+    throw EBackendError(
+        "No backend: the program chooses one at start-up (UseDesktopBackend or "
+        "UseHeadlessBackend)");
+  return *backend_;
 }
 
 void TApplication::AddCreatedForm(TForm* Form) {
@@ -84,7 +91,7 @@ void TApplication::ProcessMessages() {
 
 bool TApplication::DispatchInput() {
   try {
-    return backend_->DispatchEvent();
+    return CurrentBackend().DispatchEvent();
   } catch (...) {
     HandleException();
     return true;  // the event was taken, even though its handler failed
@@ -115,8 +122,8 @@ void TApplication::Idle() {
   }
   bool done = true;
   if (OnIdle) HandleEvent([&] { OnIdle(this, done); });
-  backend_->IdleEnded(done);
-  if (done && !terminated_) backend_->WaitForEvent(NextTimerDelay());
+  CurrentBackend().IdleEnded(done);
+  if (done && !terminated_) CurrentBackend().WaitForEvent(NextTimerDelay());
 }
 
 int TApplication::NextTimerDelay() {
@@ -130,11 +137,11 @@ int TApplication::NextTimerDelay() {
 }
 
 DWORD TApplication::Milliseconds() {
-  return backend_->Milliseconds();
+  return CurrentBackend().Milliseconds();
 }
 
 int TApplication::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
-  return backend_->MessageBox(Text, Caption, Flags);
+  return CurrentBackend().MessageBox(Text, Caption, Flags);
 }
 
 void TApplication::ShowException(const std::exception& Error) {

@@ -44,7 +44,8 @@ class TApplication : public TComponent {
   // Replaces the backend; forms should not be visible then. Also clears Terminated, so a
   // test can run the loop again with a fresh backend.
   void SetBackend(std::unique_ptr<Backend> NewBackend);
-  Backend& CurrentBackend() { return *backend_; }
+  // The backend chosen; EBackendError when the program has chosen none.
+  Backend& CurrentBackend();
 
   // Nothing to prepare; kept for the program's start-up sequence.
   void Initialize() {}

@@ -1,9 +1,9 @@
 #include "framework/Form.h"
 
 #include "framework/Application.h"
+#include "framework/Backend.h"
 #include "framework/Exceptions.h"
 #include "framework/Menu.h"
-#include "framework/backends/Backend.h"
 #include "platform/display/Screen.h"
 
 namespace {
@@ -104,8 +104,9 @@ void TForm::Show() {
   DoCreate();
   PlaceForShow();
   CreateAllHandles(this);
+  Backend& backend = CurrentBackend();  // without one the form stays hidden
   TControl::SetVisible(true);
-  CurrentBackend().ShowForm(*this);
+  backend.ShowForm(*this);
   if (OnShow) OnShow(this);
 }
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 TKorByteReader::TKorByteReader(std::span<const uint8_t> Bytes, std::string FileName)
-    : bytes(Bytes), fileName(std::move(FileName)) {}
+    : bytes_(Bytes), fileName_(std::move(FileName)) {}
 
 void TKorByteReader::Need(int64_t Count, const char* Field) const {
   if (Count <= Remaining()) return;
@@ -19,8 +19,8 @@ void TKorByteReader::Need(int64_t Count, const char* Field) const {
 
 uint32_t TKorByteReader::ReadUInt32(const char* Field) {
   Need(4, Field);
-  const uint8_t* p = bytes.data() + offset;
-  offset += 4;
+  const uint8_t* p = bytes_.data() + offset_;
+  offset_ += 4;
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
@@ -31,13 +31,13 @@ int32_t TKorByteReader::ReadInt32(const char* Field) {
 
 uint16_t TKorByteReader::ReadUInt16(const char* Field) {
   Need(2, Field);
-  const uint8_t* p = bytes.data() + offset;
-  offset += 2;
+  const uint8_t* p = bytes_.data() + offset_;
+  offset_ += 2;
   return static_cast<uint16_t>(p[0] | p[1] << 8);
 }
 
 float TKorByteReader::ReadFloat(const char* Field) {
-  const int64_t at = offset;
+  const int64_t at = offset_;
   const uint32_t bits = ReadUInt32(Field);
   float value;
   std::memcpy(&value, &bits, sizeof value);
@@ -51,12 +51,12 @@ float TKorByteReader::ReadFloat(const char* Field) {
 
 void TKorByteReader::ReadRaw(void* Out, int64_t Count, const char* Field) {
   Need(Count, Field);
-  std::memcpy(Out, bytes.data() + offset, static_cast<size_t>(Count));
-  offset += Count;
+  std::memcpy(Out, bytes_.data() + offset_, static_cast<size_t>(Count));
+  offset_ += Count;
 }
 
 int32_t TKorByteReader::ReadCount(const char* Field) {
-  const int64_t at = offset;
+  const int64_t at = offset_;
   const int32_t count = ReadInt32(Field);
   if (count < 0)
     Fail(at, std::string(Field) + " is " + std::to_string(count) + "; a count cannot be negative");
@@ -64,9 +64,9 @@ int32_t TKorByteReader::ReadCount(const char* Field) {
 }
 
 std::string TKorByteReader::ReadName(int32_t MaxLength, const char* Field) {
-  const int64_t at = offset;
+  const int64_t at = offset_;
   const int64_t limit = std::min<int64_t>(Remaining(), int64_t{MaxLength} + 1);
-  const uint8_t* start = bytes.data() + offset;
+  const uint8_t* start = bytes_.data() + offset_;
   const void* zero = std::memchr(start, 0, static_cast<size_t>(limit));
   if (zero == nullptr) {
     if (limit > MaxLength) {
@@ -78,7 +78,7 @@ std::string TKorByteReader::ReadName(int32_t MaxLength, const char* Field) {
                      "is truncated)");
   }
   const auto length = static_cast<const uint8_t*>(zero) - start;
-  offset += length + 1;
+  offset_ += length + 1;
   return std::string(reinterpret_cast<const char*>(start), static_cast<size_t>(length));
 }
 
@@ -89,5 +89,5 @@ void TKorByteReader::Fail(int64_t At, const std::string& What) const {
     if (!where.empty()) where += ", ";
     where += std::string(Place.Record) + " " + std::to_string(Place.Index);
   }
-  throw EKorModelError(fileName, At, where.empty() ? What : where + ": " + What);
+  throw EKorModelError(fileName_, At, where.empty() ? What : where + ": " + What);
 }

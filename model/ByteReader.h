@@ -23,10 +23,10 @@ class TKorByteReader {
   // Bytes must outlive the reader. FileName is used in messages only.
   TKorByteReader(std::span<const uint8_t> Bytes, std::string FileName);
 
-  int64_t Offset() const { return offset; }
-  int64_t Size() const { return static_cast<int64_t>(bytes.size()); }
-  int64_t Remaining() const { return Size() - offset; }
-  const std::string& FileName() const { return fileName; }
+  int64_t Offset() const { return offset_; }
+  int64_t Size() const { return static_cast<int64_t>(bytes_.size()); }
+  int64_t Remaining() const { return Size() - offset_; }
+  const std::string& FileName() const { return fileName_; }
 
   // Each read names its field for the message when the file ends inside it.
   int32_t ReadInt32(const char* Field);
@@ -58,7 +58,7 @@ class TKorByteReader {
   // at the byte where it ends.
   void Need(int64_t Count, const char* Field) const;
 
-  std::span<const uint8_t> bytes;
-  std::string fileName;
-  int64_t offset = 0;
+  std::span<const uint8_t> bytes_;
+  std::string fileName_;
+  int64_t offset_ = 0;
 };

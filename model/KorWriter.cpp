@@ -3,7 +3,8 @@
 #include <cstring>
 
 void TKorByteWriter::UInt32(uint32_t Value) {
-  for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<uint8_t>(Value >> shift));
+  for (int shift = 0; shift < 32; shift += 8)
+    bytes_.push_back(static_cast<uint8_t>(Value >> shift));
 }
 
 void TKorByteWriter::Int32(int32_t Value) {
@@ -11,8 +12,8 @@ void TKorByteWriter::Int32(int32_t Value) {
 }
 
 void TKorByteWriter::UInt16(uint16_t Value) {
-  bytes.push_back(static_cast<uint8_t>(Value));
-  bytes.push_back(static_cast<uint8_t>(Value >> 8));
+  bytes_.push_back(static_cast<uint8_t>(Value));
+  bytes_.push_back(static_cast<uint8_t>(Value >> 8));
 }
 
 void TKorByteWriter::Float(float Value) {
@@ -23,12 +24,12 @@ void TKorByteWriter::Float(float Value) {
 
 void TKorByteWriter::Bytes(const void* Data, size_t Count) {
   const auto* p = static_cast<const uint8_t*>(Data);
-  bytes.insert(bytes.end(), p, p + Count);
+  bytes_.insert(bytes_.end(), p, p + Count);
 }
 
 void TKorByteWriter::Name(std::string_view Text) {
   Bytes(Text.data(), Text.size());
-  bytes.push_back(0);
+  bytes_.push_back(0);
 }
 
 void TKorByteWriter::Matrix(const Matrix4& M) {
@@ -37,7 +38,7 @@ void TKorByteWriter::Matrix(const Matrix4& M) {
 
 void TKorByteWriter::PatchInt32(size_t Offset, int32_t Value) {
   const auto bits = static_cast<uint32_t>(Value);
-  for (size_t i = 0; i < 4; ++i) bytes.at(Offset + i) = static_cast<uint8_t>(bits >> (8 * i));
+  for (size_t i = 0; i < 4; ++i) bytes_.at(Offset + i) = static_cast<uint8_t>(bits >> (8 * i));
 }
 
 namespace {

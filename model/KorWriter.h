@@ -28,11 +28,11 @@ class TKorByteWriter {
   // Overwrites four bytes already written, for tests that break one field of a good file.
   void PatchInt32(size_t Offset, int32_t Value);
 
-  size_t Size() const { return bytes.size(); }
-  const std::vector<uint8_t>& Data() const { return bytes; }
+  size_t Size() const { return bytes_.size(); }
+  const std::vector<uint8_t>& Data() const { return bytes_; }
 
  private:
-  std::vector<uint8_t> bytes;
+  std::vector<uint8_t> bytes_;
 };
 
 // One polygon record. TextureIndex is written for textured faces only.

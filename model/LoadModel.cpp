@@ -31,7 +31,7 @@ struct TObjectCounts {
 class TKorLoader {
  public:
   TKorLoader(TKorTextureMaker* View, const std::string& FileName, std::span<const uint8_t> Bytes)
-      : reader(Bytes, FileName), view(View), directory(ModelDirectory(FileName)) {}
+      : reader_(Bytes, FileName), view_(View), directory_(ModelDirectory(FileName)) {}
   ~TKorLoader();
   TKorLoader(const TKorLoader&) = delete;
   TKorLoader& operator=(const TKorLoader&) = delete;
@@ -58,34 +58,34 @@ class TKorLoader {
   void FillIndex(TKorModelIndex& Index) const;
   void GiveBack() noexcept;
 
-  TKorByteReader reader;
-  TKorTextureMaker* view;
-  std::string directory;
-  std::vector<std::string> names;                // the texture table as read
-  std::vector<const TKorTexdata*> textureList;   // one per entry; repeats share
-  std::vector<const TKorTexdata*> madeTextures;  // each texture made once
-  std::vector<TKorObject*> objects;              // file order
-  std::vector<int32_t> parentIndexes;
-  int32_t objectCount = 0;
-  std::array<uint16_t, KorMaxPolygonIndices> indices{};
-  bool finished = false;
+  TKorByteReader reader_;
+  TKorTextureMaker* view_;
+  std::string directory_;
+  std::vector<std::string> names_;                // the texture table as read
+  std::vector<const TKorTexdata*> textureList_;   // one per entry; repeats share
+  std::vector<const TKorTexdata*> madeTextures_;  // each texture made once
+  std::vector<TKorObject*> objects_;              // file order
+  std::vector<int32_t> parentIndexes_;
+  int32_t objectCount_ = 0;
+  std::array<uint16_t, KorMaxPolygonIndices> indices_{};
+  bool finished_ = false;
 };
 
 TKorLoader::~TKorLoader() {
-  if (!finished) GiveBack();
+  if (!finished_) GiveBack();
 }
 
 void TKorLoader::GiveBack() noexcept {
   // Objects are unlinked first, so each is freed exactly once whatever links were made.
-  for (TKorObject* object : objects) {
+  for (TKorObject* object : objects_) {
     if (object == nullptr) continue;
     object->FirstChild = nullptr;
     object->Next = nullptr;
   }
-  for (TKorObject*& object : objects) FreeObject(object);
-  for (auto made = madeTextures.rbegin(); made != madeTextures.rend(); ++made) {
+  for (TKorObject*& object : objects_) FreeObject(object);
+  for (auto made = madeTextures_.rbegin(); made != madeTextures_.rend(); ++made) {
     try {
-      view->DiscardTexture(*made);
+      view_->DiscardTexture(*made);
     } catch (...) {
       // The load is already failing; the first fault is the one to report.
     }
@@ -97,16 +97,16 @@ TKorObject* TKorLoader::Load(TKorModelIndex* Index) {
   ReadObjectList();
   DropObjectsOutsideTheTree();
   if (Index != nullptr) FillIndex(*Index);
-  finished = true;
-  return objects[0];
+  finished_ = true;
+  return objects_[0];
 }
 
 void TKorLoader::ReadTextureTable() {
-  const int64_t at = reader.Offset();
-  const int32_t count = reader.ReadCount("TextureCount");
+  const int64_t at = reader_.Offset();
+  const int32_t count = reader_.ReadCount("TextureCount");
   RefuseBeyondRoom(at, "the texture table", count, MinNameBytes, "entry", "entries");
   for (int32_t entry = 0; entry < count; ++entry) ReadTextureEntry(entry);
-  reader.Place = {};
+  reader_.Place = {};
 }
 
 // Refuses a count whose records, at their least size, could not fit in the rest of the file,
@@ -114,66 +114,66 @@ void TKorLoader::ReadTextureTable() {
 // the message names its owner itself.
 void TKorLoader::RefuseBeyondRoom(int64_t At, const std::string& Owner, int64_t Count,
                                   int64_t RecordBytes, const char* One, const char* Many) {
-  const int64_t room = reader.RoomFor(RecordBytes);
+  const int64_t room = reader_.RoomFor(RecordBytes);
   if (Count <= room) return;
-  reader.Place = {};
-  reader.Fail(At, Owner + " declares " + Quantity(Count, One, Many) +
-                      "; the file has room for at most " + Grouped(room));
+  reader_.Place = {};
+  reader_.Fail(At, Owner + " declares " + Quantity(Count, One, Many) +
+                       "; the file has room for at most " + Grouped(room));
 }
 
 void TKorLoader::ReadTextureEntry(int32_t Entry) {
-  reader.Place = {-1, "texture name", Entry};
-  const int64_t at = reader.Offset();
-  std::string name = reader.ReadName(KorMaxNameLength, "the name");
-  for (const TKorTexdata* made : madeTextures) {
+  reader_.Place = {-1, "texture name", Entry};
+  const int64_t at = reader_.Offset();
+  std::string name = reader_.ReadName(KorMaxNameLength, "the name");
+  for (const TKorTexdata* made : madeTextures_) {
     if (made->Name == name) {
-      textureList.push_back(made);
-      names.push_back(std::move(name));
+      textureList_.push_back(made);
+      names_.push_back(std::move(name));
       return;
     }
   }
-  const std::string path = TexturePath(directory, name);
+  const std::string path = TexturePath(directory_, name);
   const TKorTexdata* texture = nullptr;
   try {
-    texture = view->MakeTextureFromFile(path, name);
+    texture = view_->MakeTextureFromFile(path, name);
   } catch (const std::exception& error) {
-    reader.Fail(at, "cannot load bitmap \"" + path + "\": " + error.what());
+    reader_.Fail(at, "cannot load bitmap \"" + path + "\": " + error.what());
   }
-  if (texture == nullptr) reader.Fail(at, "cannot load bitmap \"" + path + "\"");
-  madeTextures.push_back(texture);
-  textureList.push_back(texture);
-  names.push_back(std::move(name));
+  if (texture == nullptr) reader_.Fail(at, "cannot load bitmap \"" + path + "\"");
+  madeTextures_.push_back(texture);
+  textureList_.push_back(texture);
+  names_.push_back(std::move(name));
 }
 
 void TKorLoader::ReadObjectList() {
-  const int64_t at = reader.Offset();
-  const int32_t count = reader.ReadInt32("ObjectCount");
+  const int64_t at = reader_.Offset();
+  const int32_t count = reader_.ReadInt32("ObjectCount");
   if (count <= 0) {
-    reader.Fail(
+    reader_.Fail(
         at, "ObjectCount is " + std::to_string(count) + "; a model needs at least its root object");
   }
   if (count > KorMaxObjects) {
-    reader.Fail(at, "ObjectCount " + std::to_string(count) + " is above the format's limit of " +
-                        std::to_string(KorMaxObjects));
+    reader_.Fail(at, "ObjectCount " + std::to_string(count) + " is above the format's limit of " +
+                         std::to_string(KorMaxObjects));
   }
   // No room check here: the limit bounds what is reserved, and a file that ends before its
   // objects do is reported where it ends.
-  objectCount = count;
-  objects.reserve(static_cast<size_t>(count));
-  parentIndexes.reserve(static_cast<size_t>(count));
+  objectCount_ = count;
+  objects_.reserve(static_cast<size_t>(count));
+  parentIndexes_.reserve(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) ReadObject(i);
 }
 
 TObjectCounts TKorLoader::ReadCounts() {
   TObjectCounts counts;
-  counts.VerticesAt = reader.Offset();
-  counts.Vertices = reader.ReadCount("VertexCount");
-  counts.FacesAt = reader.Offset();
-  counts.Faces = reader.ReadCount("FaceCount");
-  counts.PointsAt = reader.Offset();
-  counts.Points = reader.ReadCount("PointCount");
-  counts.PlainFacesAt = reader.Offset();
-  counts.PlainFaces = reader.ReadCount("PlainFaceCount");
+  counts.VerticesAt = reader_.Offset();
+  counts.Vertices = reader_.ReadCount("VertexCount");
+  counts.FacesAt = reader_.Offset();
+  counts.Faces = reader_.ReadCount("FaceCount");
+  counts.PointsAt = reader_.Offset();
+  counts.Points = reader_.ReadCount("PointCount");
+  counts.PlainFacesAt = reader_.Offset();
+  counts.PlainFaces = reader_.ReadCount("PlainFaceCount");
   return counts;
 }
 
@@ -189,19 +189,19 @@ void TKorLoader::RefuseCountsBeyondRoom(int32_t I, const TObjectCounts& Counts) 
 }
 
 void TKorLoader::ReadObject(int32_t I) {
-  reader.Place = {I, nullptr, -1};
+  reader_.Place = {I, nullptr, -1};
   const TObjectCounts counts = ReadCounts();
   // The header is read before anything is allocated, so a file cut inside it is reported where
   // it ends and the counts are weighed against what follows it.
   int32_t tag = 0;
   Matrix4 local, base;
-  reader.ReadRaw(&tag, sizeof tag, "Tag");
-  for (float& element : local.m) element = reader.ReadFloat("Local");
-  for (float& element : base.m) element = reader.ReadFloat("Base");
+  reader_.ReadRaw(&tag, sizeof tag, "Tag");
+  for (float& element : local.m) element = reader_.ReadFloat("Local");
+  for (float& element : base.m) element = reader_.ReadFloat("Base");
   RefuseCountsBeyondRoom(I, counts);
   TKorObject* object = nullptr;
   NewObject(object, counts.Vertices, counts.Faces, counts.Points, counts.PlainFaces);
-  objects.push_back(object);
+  objects_.push_back(object);
   object->Tag = tag;
   object->Local = local;
   object->Base = base;
@@ -213,113 +213,113 @@ void TKorLoader::ReadObject(int32_t I) {
 }
 
 void TKorLoader::ReadVertices(TKorObject*& Obj, int32_t Count) {
-  reader.Place.Record = "vertex";
+  reader_.Place.Record = "vertex";
   for (int32_t d = 0; d < Count; ++d) {
-    reader.Place.Index = d;
-    const float x = reader.ReadFloat("X"), y = reader.ReadFloat("Y"), z = reader.ReadFloat("Z");
-    const float u = reader.ReadFloat("U"), v = reader.ReadFloat("V");
-    const float nx = reader.ReadFloat("NX"), ny = reader.ReadFloat("NY");
-    const float nz = reader.ReadFloat("NZ");
-    const uint32_t color = reader.ReadUInt32("Color");
+    reader_.Place.Index = d;
+    const float x = reader_.ReadFloat("X"), y = reader_.ReadFloat("Y"), z = reader_.ReadFloat("Z");
+    const float u = reader_.ReadFloat("U"), v = reader_.ReadFloat("V");
+    const float nx = reader_.ReadFloat("NX"), ny = reader_.ReadFloat("NY");
+    const float nz = reader_.ReadFloat("NZ");
+    const uint32_t color = reader_.ReadUInt32("Color");
     AddVertex(Obj, color, x, y, z, nx, ny, nz, u, v);
   }
 }
 
 int32_t TKorLoader::ReadPolygonIndices(const TKorObject* Obj) {
-  const int64_t at = reader.Offset();
-  const int32_t count = reader.ReadInt32("Count");
+  const int64_t at = reader_.Offset();
+  const int32_t count = reader_.ReadInt32("Count");
   if (count < 0 || count > KorMaxPolygonIndices) {
-    reader.Fail(at, "Count is " + std::to_string(count) + "; it must be 0 to " +
-                        std::to_string(KorMaxPolygonIndices));
+    reader_.Fail(at, "Count is " + std::to_string(count) + "; it must be 0 to " +
+                         std::to_string(KorMaxPolygonIndices));
   }
   for (int32_t i = 0; i < count; ++i) {
-    const int64_t indexAt = reader.Offset();
-    const uint16_t index = reader.ReadUInt16("a vertex index");
+    const int64_t indexAt = reader_.Offset();
+    const uint16_t index = reader_.ReadUInt16("a vertex index");
     if (index >= Obj->VertexCount) {
-      reader.Fail(indexAt, "vertex index " + std::to_string(index) + " is not below VertexCount " +
-                               std::to_string(Obj->VertexCount));
+      reader_.Fail(indexAt, "vertex index " + std::to_string(index) + " is not below VertexCount " +
+                                std::to_string(Obj->VertexCount));
     }
-    indices[static_cast<size_t>(i)] = index;
+    indices_[static_cast<size_t>(i)] = index;
   }
   return count;
 }
 
 void TKorLoader::ReadFaces(TKorObject*& Obj, int32_t Count) {
-  reader.Place.Record = "face";
+  reader_.Place.Record = "face";
   for (int32_t f = 0; f < Count; ++f) {
-    reader.Place.Index = f;
+    reader_.Place.Index = f;
     // Faces of fewer than three indices are kept: the renderer leaves them out and counts them.
     const int32_t count = ReadPolygonIndices(Obj);
-    const int32_t flag = reader.ReadInt32("Flag");
-    const int64_t at = reader.Offset();
-    const int32_t textureIndex = reader.ReadInt32("TextureIndex");
-    if (textureIndex < 0 || textureIndex >= static_cast<int32_t>(textureList.size())) {
-      reader.Fail(at, "TextureIndex " + std::to_string(textureIndex) +
-                          " is outside the texture table of " +
-                          Quantity(static_cast<int64_t>(textureList.size()), "entry", "entries"));
+    const int32_t flag = reader_.ReadInt32("Flag");
+    const int64_t at = reader_.Offset();
+    const int32_t textureIndex = reader_.ReadInt32("TextureIndex");
+    if (textureIndex < 0 || textureIndex >= static_cast<int32_t>(textureList_.size())) {
+      reader_.Fail(at, "TextureIndex " + std::to_string(textureIndex) +
+                           " is outside the texture table of " +
+                           Quantity(static_cast<int64_t>(textureList_.size()), "entry", "entries"));
     }
-    AddFace(Obj, indices.data(), count, static_cast<uint8_t>(flag),
-            textureList[static_cast<size_t>(textureIndex)]);
+    AddFace(Obj, indices_.data(), count, static_cast<uint8_t>(flag),
+            textureList_[static_cast<size_t>(textureIndex)]);
   }
 }
 
 void TKorLoader::ReadPoints(TKorObject*& Obj, int32_t Count) {
-  reader.Place.Record = "point";
+  reader_.Place.Record = "point";
   for (int32_t d = 0; d < Count; ++d) {
-    reader.Place.Index = d;
-    const float x = reader.ReadFloat("X"), y = reader.ReadFloat("Y"), z = reader.ReadFloat("Z");
+    reader_.Place.Index = d;
+    const float x = reader_.ReadFloat("X"), y = reader_.ReadFloat("Y"), z = reader_.ReadFloat("Z");
     AddPoint(Obj, x, y, z);
   }
 }
 
 void TKorLoader::ReadPlainFaces(TKorObject*& Obj, int32_t Count) {
-  reader.Place.Record = "plain face";
+  reader_.Place.Record = "plain face";
   for (int32_t f = 0; f < Count; ++f) {
-    reader.Place.Index = f;
+    reader_.Place.Index = f;
     const int32_t count = ReadPolygonIndices(Obj);
-    const int32_t flag = reader.ReadInt32("Flag");
-    AddPlainFace(Obj, indices.data(), count, static_cast<uint8_t>(flag));
+    const int32_t flag = reader_.ReadInt32("Flag");
+    AddPlainFace(Obj, indices_.data(), count, static_cast<uint8_t>(flag));
   }
 }
 
 void TKorLoader::ReadParent(int32_t I) {
-  reader.Place.Record = nullptr;
-  const int64_t at = reader.Offset();
-  const int32_t parent = reader.ReadInt32("ParentIndex");
+  reader_.Place.Record = nullptr;
+  const int64_t at = reader_.Offset();
+  const int32_t parent = reader_.ReadInt32("ParentIndex");
   const std::string said = "ParentIndex " + std::to_string(parent);
-  if (parent == I) reader.Fail(at, said + " names the object itself");
-  if (parent > I && parent < objectCount) reader.Fail(at, said + " names a later object");
-  if (parent < -1 || parent >= objectCount) {
-    reader.Fail(at, said + " is out of range (-1 or 0 to " + std::to_string(I - 1) + ")");
+  if (parent == I) reader_.Fail(at, said + " names the object itself");
+  if (parent > I && parent < objectCount_) reader_.Fail(at, said + " names a later object");
+  if (parent < -1 || parent >= objectCount_) {
+    reader_.Fail(at, said + " is out of range (-1 or 0 to " + std::to_string(I - 1) + ")");
   }
-  parentIndexes.push_back(parent);
-  if (parent >= 0) AttachObject(objects[static_cast<size_t>(parent)], objects.back());
+  parentIndexes_.push_back(parent);
+  if (parent >= 0) AttachObject(objects_[static_cast<size_t>(parent)], objects_.back());
 }
 
 void TKorLoader::DropObjectsOutsideTheTree() {
   // Parents come before their children, so one pass in file order decides every object. An
   // object outside the tree is not reachable from the result and would otherwise be lost.
-  std::vector<bool> inTree(objects.size(), false);
+  std::vector<bool> inTree(objects_.size(), false);
   inTree[0] = true;
-  for (size_t i = 1; i < objects.size(); ++i) {
-    const int32_t parent = parentIndexes[i];
+  for (size_t i = 1; i < objects_.size(); ++i) {
+    const int32_t parent = parentIndexes_[i];
     inTree[i] = parent >= 0 && inTree[static_cast<size_t>(parent)];
   }
-  for (size_t i = 1; i < objects.size(); ++i) {
-    if (parentIndexes[i] == -1) FreeObject(objects[i]);  // with its descendants
+  for (size_t i = 1; i < objects_.size(); ++i) {
+    if (parentIndexes_[i] == -1) FreeObject(objects_[i]);  // with its descendants
   }
-  for (size_t i = 1; i < objects.size(); ++i) {
-    if (!inTree[i]) objects[i] = nullptr;
+  for (size_t i = 1; i < objects_.size(); ++i) {
+    if (!inTree[i]) objects_[i] = nullptr;
   }
 }
 
 void TKorLoader::FillIndex(TKorModelIndex& Index) const {
-  Index.TextureNames = names;
-  Index.Textures = textureList;
-  Index.Objects.assign(objects.begin(), objects.end());
-  Index.ParentIndexes = parentIndexes;
-  Index.FileSize = reader.Size();
-  Index.BytesRead = reader.Offset();
+  Index.TextureNames = names_;
+  Index.Textures = textureList_;
+  Index.Objects.assign(objects_.begin(), objects_.end());
+  Index.ParentIndexes = parentIndexes_;
+  Index.FileSize = reader_.Size();
+  Index.BytesRead = reader_.Offset();
 }
 
 }  // namespace

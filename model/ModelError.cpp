@@ -1,6 +1,5 @@
 #include "model/ModelError.h"
 
-
 namespace {
 
 std::string Compose(const std::string& fileName, int64_t offset, const std::string& what) {
@@ -12,9 +11,9 @@ std::string Compose(const std::string& fileName, int64_t offset, const std::stri
 
 EKorModelError::EKorModelError(const std::string& FileName, int64_t Offset, const std::string& What)
     : std::runtime_error(Compose(FileName, Offset, What)),
-      fileName(FileName),
-      offset(Offset),
-      problem(What) {}
+      fileName_(FileName),
+      offset_(Offset),
+      problem_(What) {}
 
 std::string Grouped(int64_t Number) {
   const std::string digits = std::to_string(Number);

@@ -15,15 +15,15 @@ class EKorModelError : public std::runtime_error {
 
   EKorModelError(const std::string& FileName, int64_t Offset, const std::string& What);
 
-  const std::string& FileName() const { return fileName; }
-  int64_t Offset() const { return offset; }
+  const std::string& FileName() const { return fileName_; }
+  int64_t Offset() const { return offset_; }
   // The fault without the file name and offset.
-  const std::string& Problem() const { return problem; }
+  const std::string& Problem() const { return problem_; }
 
  private:
-  std::string fileName;
-  int64_t offset;
-  std::string problem;
+  std::string fileName_;
+  int64_t offset_;
+  std::string problem_;
 };
 
 // A number for messages with its thousands grouped: "2,000,000".

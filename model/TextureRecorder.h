@@ -28,25 +28,25 @@ class TKorTextureRecorder : public TKorTextureMaker {
   // Gives the record back. A record this maker does not hold is counted in UnknownDiscards.
   void DiscardTexture(const TKorTexdata* Texture) override;
 
-  void FailFor(const std::string& Name) { failing.insert(Name); }
+  void FailFor(const std::string& Name) { failing_.insert(Name); }
   void AcceptOnly(const std::vector<std::string>& Names);
 
-  const std::vector<TCall>& Calls() const { return calls; }
+  const std::vector<TCall>& Calls() const { return calls_; }
   // Numbers of the records given back, in the order they were discarded.
-  const std::vector<int32_t>& DiscardedNumbers() const { return discarded; }
-  int LiveTextures() const { return static_cast<int>(live.size()); }
-  int UnknownDiscards() const { return unknownDiscards; }
+  const std::vector<int32_t>& DiscardedNumbers() const { return discarded_; }
+  int LiveTextures() const { return static_cast<int>(live_.size()); }
+  int UnknownDiscards() const { return unknownDiscards_; }
 
  private:
   // Throws when this name is to fail.
   void CheckAccepted(const std::string& Path, const std::string& Name) const;
 
-  int32_t nextNumber;
-  std::vector<std::unique_ptr<TKorTexdata>> live;
-  std::vector<TCall> calls;
-  std::vector<int32_t> discarded;
-  std::set<std::string> failing;
-  std::set<std::string> accepted;
-  bool acceptOnly = false;
-  int unknownDiscards = 0;
+  int32_t nextNumber_;
+  std::vector<std::unique_ptr<TKorTexdata>> live_;
+  std::vector<TCall> calls_;
+  std::vector<int32_t> discarded_;
+  std::set<std::string> failing_;
+  std::set<std::string> accepted_;
+  bool acceptOnly_ = false;
+  int unknownDiscards_ = 0;
 };

@@ -59,7 +59,8 @@ struct TKorObject {
   TKorObject(const TKorObject&) = delete;
   TKorObject& operator=(const TKorObject&) = delete;
 
-  // Objects alive in the process: lets tests and tools check that trees are freed whole.
+  // Objects alive in the process: a caller compares it before and after to check that trees
+  // are freed whole.
   static int64_t LiveCount();
 };
 

@@ -11,10 +11,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KOR_BUILD_DIR:-$root/build}
 case "$build" in /*) ;; *) build=$root/$build ;; esac
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
-          libsdl2-dev libx11-dev libimgui-dev libstb-dev libpng-dev zlib1g-dev libosmesa6-dev
-          libassimp-dev libimagequant-dev xvfb xauth xdotool x11-utils imagemagick openbox
-          fonts-droid-fallback)
+packages=(cmake ninja-build pkg-config g++ clang libclang-rt-14-dev clang-format clang-tidy
+          libgtest-dev libbenchmark-dev libsdl2-dev libx11-dev libimgui-dev libstb-dev libpng-dev
+          zlib1g-dev libosmesa6-dev libassimp-dev libimagequant-dev xvfb xauth xdotool x11-utils
+          imagemagick openbox fonts-droid-fallback)
 
 install_missing() {
   local missing=()

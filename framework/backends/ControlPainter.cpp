@@ -21,7 +21,7 @@
 #include "framework/backends/ScreenImage.h"
 #include "platform/display/Window.h"
 
-namespace desktop {
+namespace framework::backends {
 namespace {
 
 // An action on Control of Form, run only if both still exist.
@@ -296,4 +296,4 @@ void ControlPainter::DropUnusedImages() {
   }
 }
 
-}  // namespace desktop
+}  // namespace framework::backends

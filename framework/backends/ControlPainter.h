@@ -25,7 +25,7 @@ class TWinControl;
 struct SDL_Renderer;
 struct SDL_Texture;
 
-namespace desktop {
+namespace framework::backends {
 
 using Action = std::function<void()>;
 
@@ -77,4 +77,4 @@ std::string FormTexts(TForm& Form);
 // list boxes): the mouse over them belongs to ImGui, not to the form's mouse events.
 bool IsWidget(const TControl* Control);
 
-}  // namespace desktop
+}  // namespace framework::backends

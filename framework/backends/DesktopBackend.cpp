@@ -13,8 +13,8 @@
 
 namespace {
 
-using desktop::Action;
-using desktop::DesktopWindow;
+using framework::backends::Action;
+using framework::backends::DesktopWindow;
 
 // Windows are redrawn at most this often while the loop is busy.
 constexpr Uint64 kRefreshMilliseconds = 16;
@@ -386,7 +386,8 @@ int DesktopBackend::MessageBox(const std::string& Text, const std::string& Capti
   // SDL breaks lines only at line breaks: wrapped here, the box fits on the screen.
   SDL_DisplayMode mode{};
   const int desktopWidth = SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.w : 640;
-  const std::string text = desktop::WrapMessageText(Text, desktop::MessageColumns(desktopWidth));
+  const std::string text =
+      framework::backends::WrapMessageText(Text, framework::backends::MessageColumns(desktopWidth));
   // The box runs its own loop, in which our windows are not drawn: draw them now, so that
   // what an earlier box or a closed dialog covered is not left on the screen beside it.
   Refresh();

@@ -2,10 +2,10 @@
 //
 // Each visible form is an SDL window of the form's outer size (menu bar included) at the form's
 // place, its controls drawn with ImGui at their stored positions and sizes
-// (desktop::DesktopWindow, desktop::ControlPainter). Where a control shows the screen (a
-// DirectDraw clipper's window), the window shows the emulated screen's pixels under that
-// control's screen rectangle; a form that owns the exclusive full screen shows the whole
-// front buffer, letterboxed, in a full-screen window.
+// (framework::backends::DesktopWindow, framework::backends::ControlPainter). Where a control shows
+// the screen (a DirectDraw clipper's window), the window shows the emulated screen's pixels under
+// that control's screen rectangle; a form that owns the exclusive full screen shows the whole front
+// buffer, letterboxed, in a full-screen window.
 //
 // Input: the mouse over ImGui's widgets and the menu, the keyboard and text go to ImGui;
 // what the user does with a widget becomes an action run by the loop as one input event. The
@@ -40,14 +40,14 @@
 #include <string>
 #include <vector>
 
-#include "framework/backends/Backend.h"
+#include "framework/Backend.h"
 
-namespace desktop {
+namespace framework::backends {
 class DesktopWindow;
 }
 
 struct DesktopOptions {
-  // The software renderer draws the same pixels everywhere (tests that compare pixels).
+  // SDL's software renderer, which draws the same pixels on every machine and display.
   bool SoftwareRenderer = false;
   // Fonts with Japanese glyphs, tried in this order; the first that can be read gives each
   // window the glyphs its form's texts need beyond ASCII. None: those show as '?'.
@@ -86,11 +86,11 @@ class DesktopBackend : public Backend {
   void FormChanged(TForm& Form) override;
 
  private:
-  desktop::DesktopWindow* Find(const TForm& Form) const;
-  desktop::DesktopWindow* FindById(Uint32 Id) const;
-  bool AcceptsInput(const desktop::DesktopWindow& Window) const;
+  framework::backends::DesktopWindow* Find(const TForm& Form) const;
+  framework::backends::DesktopWindow* FindById(Uint32 Id) const;
+  bool AcceptsInput(const framework::backends::DesktopWindow& Window) const;
   // The window whose form got the press of the drag going on, else nullptr.
-  desktop::DesktopWindow* DragHolder() const;
+  framework::backends::DesktopWindow* DragHolder() const;
   bool RunOneAction();
   // Takes every waiting SDL event; true when there was one.
   bool PumpEvents();
@@ -106,7 +106,7 @@ class DesktopBackend : public Backend {
   void Refresh();
 
   DesktopOptions options_;
-  std::vector<std::unique_ptr<desktop::DesktopWindow>> windows_;
+  std::vector<std::unique_ptr<framework::backends::DesktopWindow>> windows_;
   std::deque<std::function<void()>> actions_;  // what input started, run one at a time
   Uint64 lastRefresh_ = 0;
 };

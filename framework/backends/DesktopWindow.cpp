@@ -9,14 +9,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "framework/Backend.h"
 #include "framework/Form.h"
 #include "framework/Menu.h"
-#include "framework/backends/Backend.h"
 #include "framework/backends/ScreenImage.h"
 #include "framework/backends/WindowManager.h"
 #include "platform/display/Screen.h"
 
-namespace desktop {
+namespace framework::backends {
 namespace {
 
 // ImGui's default font is a 13-pixel font; merged glyphs are made the same size.
@@ -323,4 +323,4 @@ void DesktopWindow::PaintForm(std::vector<Action>& Actions) {
   if (ImGui::IsAnyMouseDown()) wantsFrame_ = true;
 }
 
-}  // namespace desktop
+}  // namespace framework::backends

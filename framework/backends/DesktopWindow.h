@@ -22,7 +22,7 @@
 
 class TForm;
 
-namespace desktop {
+namespace framework::backends {
 
 class DesktopWindow {
  public:
@@ -94,4 +94,4 @@ class DesktopWindow {
   bool formHasMouse_ = false;
 };
 
-}  // namespace desktop
+}  // namespace framework::backends

@@ -25,8 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Backend.h"
 #include "framework/Control.h"
-#include "framework/backends/Backend.h"
 
 class HeadlessBackend : public Backend {
  public:

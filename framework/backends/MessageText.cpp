@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace desktop {
+namespace framework::backends {
 namespace {
 
 // SDL's X11 message box font is about this wide per character, and the box adds margins.
@@ -88,4 +88,4 @@ int MessageColumns(int DesktopWidth) {
   return std::clamp((DesktopWidth - kBoxMargins) / kCharacterPixels, kFewestColumns, kMostColumns);
 }
 
-}  // namespace desktop
+}  // namespace framework::backends

@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace desktop {
+namespace framework::backends {
 
 // Text wrapped to lines of at most Columns characters (UTF-8 sequences are never split and
 // count as one character each).
@@ -16,4 +16,4 @@ std::string WrapMessageText(const std::string& Text, int Columns);
 // How many characters a message box's line may hold on a desktop DesktopWidth pixels wide.
 int MessageColumns(int DesktopWidth);
 
-}  // namespace desktop
+}  // namespace framework::backends

@@ -5,20 +5,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/display/Rgb565.h"
 #include "platform/display/Screen.h"
 
-namespace desktop {
+namespace framework::backends {
 namespace {
 
 constexpr std::uint32_t kOpaque = 0xFF000000u;
-
-std::uint32_t Widen565(std::uint16_t Pixel) {
-  const std::uint32_t r = (Pixel >> 11) & 0x1F;
-  const std::uint32_t g = (Pixel >> 5) & 0x3F;
-  const std::uint32_t b = Pixel & 0x1F;
-  return kOpaque | (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) |
-         ((b << 3) | (b >> 2));
-}
 
 }  // namespace
 
@@ -35,7 +28,7 @@ void ConvertRowToArgb(const platform::PixelView& View, const PALETTEENTRY* Palet
       break;
     case 16: {
       const auto* pixels = reinterpret_cast<const std::uint16_t*>(row) + X;
-      for (int i = 0; i < Count; ++i) Out[i] = Widen565(pixels[i]);
+      for (int i = 0; i < Count; ++i) Out[i] = platform::ExpandRgb565(pixels[i]);
       break;
     }
     default: {  // 32 bits, 0x00RRGGBB
@@ -84,4 +77,4 @@ bool CopyScreenToTexture(const RECT& ScreenRect, SDL_Texture* Texture, int X, in
   return true;
 }
 
-}  // namespace desktop
+}  // namespace framework::backends

@@ -11,7 +11,7 @@
 
 struct SDL_Texture;
 
-namespace desktop {
+namespace framework::backends {
 
 // Converts Count pixels of View's row Y from column X into opaque ARGB8888 (32-bit views are
 // 0x00RRGGBB). Palette (256
@@ -25,4 +25,4 @@ void ConvertRowToArgb(const platform::PixelView& View, const PALETTEENTRY* Palet
 // and to the texture; false when nothing is left or the texture cannot be locked.
 bool CopyScreenToTexture(const RECT& ScreenRect, SDL_Texture* Texture, int X, int Y);
 
-}  // namespace desktop
+}  // namespace framework::backends

@@ -4,7 +4,7 @@
 
 #include <X11/Xatom.h>
 
-namespace desktop {
+namespace framework::backends {
 namespace {
 
 bool X11HasWindowManager(Display* Connection) {
@@ -38,4 +38,4 @@ bool HasWindowManager(SDL_Window* Window) {
   }
 }
 
-}  // namespace desktop
+}  // namespace framework::backends

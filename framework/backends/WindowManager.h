@@ -7,11 +7,11 @@
 
 #include <SDL.h>
 
-namespace desktop {
+namespace framework::backends {
 
 // True when Window's display has a window manager: on X11, one that announces itself on the
 // root window (_NET_SUPPORTING_WM_CHECK); on Wayland always (the compositor); false for SDL's
 // windowless drivers.
 bool HasWindowManager(SDL_Window* Window);
 
-}  // namespace desktop
+}  // namespace framework::backends

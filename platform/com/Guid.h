@@ -22,7 +22,7 @@ using REFIID = const IID&;
 using REFGUID = const GUID&;
 using REFCLSID = const GUID&;
 
-namespace guid_detail {
+namespace platform::detail {
 
 constexpr unsigned HexDigit(char c) {
   if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
@@ -37,7 +37,7 @@ constexpr std::uint32_t HexField(const char* text, int digits) {
   return value;
 }
 
-}  // namespace guid_detail
+}  // namespace platform::detail
 
 // Parses "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (38 characters). Used in constant
 // expressions, a malformed text stops the build.
@@ -46,13 +46,13 @@ constexpr GUID GuidFromString(const char (&Text)[39]) {
       Text[37] != '}')
     throw "GUID text is not in the form {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
   GUID g;
-  g.Data1 = guid_detail::HexField(Text + 1, 8);
-  g.Data2 = static_cast<WORD>(guid_detail::HexField(Text + 10, 4));
-  g.Data3 = static_cast<WORD>(guid_detail::HexField(Text + 15, 4));
-  g.Data4[0] = static_cast<BYTE>(guid_detail::HexField(Text + 20, 2));
-  g.Data4[1] = static_cast<BYTE>(guid_detail::HexField(Text + 22, 2));
+  g.Data1 = platform::detail::HexField(Text + 1, 8);
+  g.Data2 = static_cast<WORD>(platform::detail::HexField(Text + 10, 4));
+  g.Data3 = static_cast<WORD>(platform::detail::HexField(Text + 15, 4));
+  g.Data4[0] = static_cast<BYTE>(platform::detail::HexField(Text + 20, 2));
+  g.Data4[1] = static_cast<BYTE>(platform::detail::HexField(Text + 22, 2));
   for (int i = 0; i < 6; ++i)
-    g.Data4[2 + i] = static_cast<BYTE>(guid_detail::HexField(Text + 25 + 2 * i, 2));
+    g.Data4[2 + i] = static_cast<BYTE>(platform::detail::HexField(Text + 25 + 2 * i, 2));
   return g;
 }
 

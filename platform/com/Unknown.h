@@ -26,8 +26,8 @@ class IUnknown {
 
 namespace platform {
 
-// How many reference-counted platform objects are alive in the process. Tests compare it
-// before and after a piece of work to find references that were never given back.
+// How many reference-counted platform objects are alive in the process; compared before and
+// after a piece of work, it finds references that were never given back.
 long LiveObjectCount();
 
 // Keeps LiveObjectCount up to date for the object it is a member of.

@@ -208,13 +208,13 @@ inline constexpr std::uint32_t D3DCLEAR_ZBUFFER = 0x2;
 
 // Colour helpers. The float forms take channels in [0, 1] (clamped, so an out-of-range value
 // cannot spill into a neighbouring byte) and truncate, as the DirectX macros do.
-namespace d3d_detail {
+namespace platform::detail {
 constexpr std::uint32_t UnitToByte(D3DVALUE value) {
   if (!(value > 0.0f)) return 0;
   if (value >= 1.0f) return 255;
   return static_cast<std::uint32_t>(value * 255.0f);
 }
-}  // namespace d3d_detail
+}  // namespace platform::detail
 
 constexpr D3DCOLOR RGBA_MAKE(std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t a) {
   return ((a & 0xFFu) << 24) | ((r & 0xFFu) << 16) | ((g & 0xFFu) << 8) | (b & 0xFFu);
@@ -223,7 +223,7 @@ constexpr D3DCOLOR RGB_MAKE(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
   return RGBA_MAKE(r, g, b, 0xFFu);
 }
 constexpr D3DCOLOR D3DRGBA(D3DVALUE r, D3DVALUE g, D3DVALUE b, D3DVALUE a) {
-  using d3d_detail::UnitToByte;
+  using platform::detail::UnitToByte;
   return RGBA_MAKE(UnitToByte(r), UnitToByte(g), UnitToByte(b), UnitToByte(a));
 }
 constexpr D3DCOLOR D3DRGB(D3DVALUE r, D3DVALUE g, D3DVALUE b) {

@@ -8,15 +8,6 @@ using raster::DepthFormat;
 using raster::TargetFormat;
 using raster::TextureFormat;
 
-SurfaceLock::SurfaceLock(IDirectDrawSurface* Surface) : surface_(Surface) {
-  desc_.dwSize = sizeof(desc_);
-  result_ = surface_ ? surface_->Lock(nullptr, &desc_, DDLOCK_WAIT, nullptr) : DDERR_INVALIDPARAMS;
-}
-
-SurfaceLock::~SurfaceLock() {
-  if (Locked()) surface_->Unlock(desc_.lpSurface);
-}
-
 std::optional<raster::RenderTargetView> TargetView(const DDSURFACEDESC& Desc) {
   const DDPIXELFORMAT& pf = Desc.ddpfPixelFormat;
   TargetFormat format;

@@ -1,5 +1,5 @@
-// Reading DirectDraw surfaces as the rasteriser's plain views: a lock held for the length of
-// one device call, and the pixel formats the device can draw into or sample from.
+// Reading DirectDraw surfaces as the rasteriser's plain views: the pixel formats the device can
+// draw into or sample from (the lock held for one device call is platform/ddraw/SurfaceLock.h).
 #pragma once
 
 #include <optional>
@@ -10,27 +10,9 @@
 #include "platform/d3d/raster/Targets.h"
 #include "platform/ddraw/DDrawErrors.h"
 #include "platform/ddraw/DDrawInterfaces.h"
+#include "platform/ddraw/SurfaceLock.h"
 
 namespace platform {
-
-// Locks a surface on construction and unlocks it when it goes; Result() tells whether the lock
-// was granted (a lost surface answers DDERR_SURFACELOST).
-class SurfaceLock {
- public:
-  explicit SurfaceLock(IDirectDrawSurface* Surface);
-  ~SurfaceLock();
-  SurfaceLock(const SurfaceLock&) = delete;
-  SurfaceLock& operator=(const SurfaceLock&) = delete;
-
-  HRESULT Result() const { return result_; }
-  bool Locked() const { return result_ == DD_OK; }
-  const DDSURFACEDESC& Desc() const { return desc_; }
-
- private:
-  IDirectDrawSurface* surface_;
-  DDSURFACEDESC desc_{};
-  HRESULT result_;
-};
 
 // The target view of a locked 16-bit 5-6-5 or 32-bit surface, or nothing for other formats.
 std::optional<raster::RenderTargetView> TargetView(const DDSURFACEDESC& Desc);

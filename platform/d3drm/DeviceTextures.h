@@ -40,7 +40,7 @@ class DeviceTextures {
   void EndFrame();
 
   size_t Count() const { return entries_.size(); }
-  // The surface made for Texture, or nullptr (for tests and tools).
+  // The surface made for Texture, or nullptr when it has none on this device.
   IDirectDrawSurface* SurfaceOf(IDirect3DRMTexture* Texture) const;
 
  private:

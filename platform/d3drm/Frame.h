@@ -61,7 +61,7 @@ class Frame final : public RMObject<IDirect3DRMFrame2> {
   HRESULT Transform(D3DVECTOR* Destination, D3DVECTOR* Source) override;
   HRESULT InverseTransform(D3DVECTOR* Destination, D3DVECTOR* Source) override;
 
-  // Read access for the viewport, the wraps and tests.
+  // Read access, for the viewport and the wraps.
   Frame* Parent() const { return parent_; }
   const Matrix& LocalMatrix() const { return local_; }
   Matrix WorldMatrix() const;

@@ -63,7 +63,7 @@ class MeshBuilder final : public RMObject<IDirect3DRMMeshBuilder2> {
   HRESULT CreateMesh(IDirect3DRMMesh** Mesh) override;
   const char* LastError() override { return lastError_.c_str(); }
 
-  // Read access for the wraps and tests.
+  // Read access, for the wraps.
   const std::vector<D3DVECTOR>& Vertices() const { return vertices_; }
   const std::vector<D3DVECTOR>& Normals() const { return normals_; }
   const std::vector<BuilderFace>& Faces() const { return faces_; }

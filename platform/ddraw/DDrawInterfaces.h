@@ -6,9 +6,9 @@
 // IDirectDraw, reached by QueryInterface(IID_IDirectDraw2), as in DirectX.
 #pragma once
 
+#include "platform/com/GdiTypes.h"
 #include "platform/com/Unknown.h"
 #include "platform/ddraw/DDrawTypes.h"
-#include "platform/com/GdiTypes.h"
 
 class IDirectDrawSurface;
 class IDirectDrawPalette;

@@ -5,9 +5,9 @@
 // Fields the program never uses are kept where they shape a record, left out elsewhere.
 #pragma once
 
+#include "platform/com/GdiTypes.h"
 #include "platform/com/HResult.h"
 #include "platform/com/WinTypes.h"
-#include "platform/com/GdiTypes.h"
 
 struct DDSCAPS {
   DWORD dwCaps = 0;

@@ -1,10 +1,10 @@
 #include "platform/ddraw/DirectDraw.h"
 
 #include "platform/com/ComPtr.h"
-#include "platform/d3d/Direct3D.h"
 #include "platform/ddraw/Clipper.h"
 #include "platform/ddraw/DDrawErrors.h"
 #include "platform/ddraw/DisplayDrivers.h"
+#include "platform/ddraw/InterfaceRegistry.h"
 #include "platform/ddraw/Palette.h"
 #include "platform/ddraw/PixelFormats.h"
 #include "platform/ddraw/SurfaceCreation.h"
@@ -31,12 +31,9 @@ class DirectDrawObject final : public RefCounted<IDirectDraw, IDirectDraw2> {
     if (Iid == IID_IUnknown || Iid == IID_IDirectDraw)
       return Answer(static_cast<IDirectDraw*>(this), Object);
     if (Iid == IID_IDirectDraw2) return Answer(static_cast<IDirectDraw2*>(this), Object);
-    if (Iid == IID_IDirect3D2) {
-      IDirect3D2* direct3D = nullptr;
-      const HRESULT result = CreateDirect3D2(static_cast<IDirectDraw*>(this), &direct3D);
-      *Object = direct3D;
-      return result;
-    }
+    // Interfaces of the layers above (the Direct3D object) as they registered them.
+    if (const DirectDrawInterfaceMaker maker = FindDirectDrawInterface(Iid))
+      return maker(static_cast<IDirectDraw*>(this), Object);
     return NoInterface(Object);
   }
 

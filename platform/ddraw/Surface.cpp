@@ -1,11 +1,11 @@
 #include "platform/ddraw/Surface.h"
 
-#include "platform/d3d/D3DTexture.h"
-
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/com/Rect.h"
 #include "platform/ddraw/DDrawErrors.h"
+#include "platform/ddraw/InterfaceRegistry.h"
 #include "platform/ddraw/PixelFormats.h"
 #include "platform/display/Screen.h"
 #include "platform/gdi/DeviceContext.h"
@@ -17,19 +17,6 @@ int g_primaryCount = 0;
 
 bool Empty(const RECT& R) {
   return R.right <= R.left || R.bottom <= R.top;
-}
-
-bool Inside(const RECT& Inner, const RECT& Outer) {
-  return Inner.left >= Outer.left && Inner.top >= Outer.top && Inner.right <= Outer.right &&
-         Inner.bottom <= Outer.bottom;
-}
-
-RECT Intersect(const RECT& A, const RECT& B) {
-  RECT r{std::max(A.left, B.left), std::max(A.top, B.top), std::min(A.right, B.right),
-         std::min(A.bottom, B.bottom)};
-  if (r.right < r.left) r.right = r.left;
-  if (r.bottom < r.top) r.bottom = r.top;
-  return r;
 }
 
 LONG AlignedPitch(LONG Width, DWORD BitCount) {
@@ -126,10 +113,9 @@ HRESULT SurfaceObject::QueryInterface(REFIID Iid, void** Object) {
   if (!Object) return E_POINTER;
   if (Iid == IID_IUnknown || Iid == IID_IDirectDrawSurface)
     return Answer(static_cast<IDirectDrawSurface*>(this), Object);
-  // A texture surface is also a Direct3D texture: its texture interface keeps it alive.
-  if (Iid == IID_IDirect3DTexture2 && (shape_.caps & DDSCAPS_TEXTURE)) {
-    return CreateDirect3DTexture(this, reinterpret_cast<IDirect3DTexture2**>(Object));
-  }
+  // Interfaces of the layers above (a texture surface's Direct3D texture) as they registered them.
+  if (const SurfaceInterfaceMaker maker = FindSurfaceInterface(Iid, shape_.caps))
+    return maker(this, Object);
   return NoInterface(Object);
 }
 

@@ -13,12 +13,22 @@ constexpr std::uint16_t PackRgb565(std::uint32_t Red, std::uint32_t Green, std::
 }
 
 // A 5- or 6-bit channel value widened to 8 bits.
-constexpr std::uint32_t Expand5(std::uint32_t Value) { return (Value << 3) | (Value >> 2); }
-constexpr std::uint32_t Expand6(std::uint32_t Value) { return (Value << 2) | (Value >> 4); }
+constexpr std::uint32_t Expand5(std::uint32_t Value) {
+  return (Value << 3) | (Value >> 2);
+}
+constexpr std::uint32_t Expand6(std::uint32_t Value) {
+  return (Value << 2) | (Value >> 4);
+}
 
-constexpr std::uint32_t Red565(std::uint16_t Pixel) { return Expand5((Pixel >> 11) & 0x1Fu); }
-constexpr std::uint32_t Green565(std::uint16_t Pixel) { return Expand6((Pixel >> 5) & 0x3Fu); }
-constexpr std::uint32_t Blue565(std::uint16_t Pixel) { return Expand5(Pixel & 0x1Fu); }
+constexpr std::uint32_t Red565(std::uint16_t Pixel) {
+  return Expand5((Pixel >> 11) & 0x1Fu);
+}
+constexpr std::uint32_t Green565(std::uint16_t Pixel) {
+  return Expand6((Pixel >> 5) & 0x3Fu);
+}
+constexpr std::uint32_t Blue565(std::uint16_t Pixel) {
+  return Expand5(Pixel & 0x1Fu);
+}
 
 // The pixel as opaque 0xAARRGGBB.
 constexpr std::uint32_t ExpandRgb565(std::uint16_t Pixel) {

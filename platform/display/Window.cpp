@@ -1,9 +1,10 @@
 #include "platform/display/Window.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <vector>
+
+#include "platform/com/Rect.h"
 
 namespace {
 
@@ -41,14 +42,6 @@ RECT ScreenRect(const WindowRecord& Record) {
   const POINT origin = ClientOrigin(Record);
   return RECT{origin.x, origin.y, origin.x + (Record.bounds.right - Record.bounds.left),
               origin.y + (Record.bounds.bottom - Record.bounds.top)};
-}
-
-RECT Intersect(const RECT& A, const RECT& B) {
-  RECT r{std::max(A.left, B.left), std::max(A.top, B.top), std::min(A.right, B.right),
-         std::min(A.bottom, B.bottom)};
-  if (r.right < r.left) r.right = r.left;
-  if (r.bottom < r.top) r.bottom = r.top;
-  return r;
 }
 
 }  // namespace

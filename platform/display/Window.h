@@ -21,7 +21,7 @@ HWND CreateWindowRecord(HWND Parent, const RECT& Bounds);
 // show. FALSE when Window is not a window; the rectangle may be empty.
 BOOL GetWindowVisibleRect(HWND Window, RECT* Rect);
 
-// Number of live windows (for tests that check the framework gives its windows back).
+// Number of live windows: a caller compares it to check the framework gives its windows back.
 int WindowCount();
 
 // A window that shows the screen: what is drawn on the emulated screen under it is its

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "platform/display/ColorCoding.h"
-#include "platform/gdi/DeviceContext.h"
 #include "platform/display/Screen.h"
+#include "platform/gdi/DeviceContext.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/com/Rect.h"
 #include "platform/display/Screen.h"
 #include "platform/display/Window.h"
 
@@ -36,14 +37,6 @@ void Forget(HDC Context) {
   delete Context;
 }
 
-RECT Intersect(const RECT& A, const RECT& B) {
-  RECT r{std::max(A.left, B.left), std::max(A.top, B.top), std::min(A.right, B.right),
-         std::min(A.bottom, B.bottom)};
-  if (r.right < r.left) r.right = r.left;
-  if (r.bottom < r.top) r.bottom = r.top;
-  return r;
-}
-
 bool ScreenTarget(const HDC__& Record, platform::DrawTarget* Target) {
   platform::Screen& screen = platform::Screen::Get();
   Target->view = screen.View();
@@ -56,7 +49,7 @@ bool ScreenTarget(const HDC__& Record, platform::DrawTarget* Target) {
     POINT origin{0, 0};
     ClientToScreen(Record.window, &origin);
     Target->origin = origin;
-    Target->clip = Intersect(visible, whole);
+    Target->clip = platform::Intersect(visible, whole);
   }
   Target->palette = Target->view.Palettised() ? screen.Palette().data() : nullptr;
   return true;

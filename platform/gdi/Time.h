@@ -7,6 +7,7 @@
 DWORD timeGetTime();
 
 namespace platform {
-// Makes timeGetTime read Now at this moment and run on from there (tests of wrapping).
+// Makes timeGetTime read Now at this moment and run on from there (to run the clock across its
+// wrap).
 void SetTimeGetTime(DWORD Now);
 }  // namespace platform

@@ -7,7 +7,7 @@
 
 namespace {
 
-using kor::testsupport::AllocationsDuring;
+using testsupport::AllocationsDuring;
 
 TEST(HotPaths, MatrixProductsJointUpdatesAndSkinningAllocateNothing) {
   TKorJoint *lower = nullptr, *upper = nullptr;

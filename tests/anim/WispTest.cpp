@@ -1,7 +1,5 @@
 #include "anim/Wisp.h"
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +10,7 @@
 
 #include "model/LoadModel.h"
 #include "model/TextureRecorder.h"
+#include "tests/support/TempDirectory.h"
 
 namespace {
 
@@ -153,21 +152,18 @@ TEST_F(WispTest, ANewPlacementMovesTheWholeModelOnTheNextAnimate) {
 }
 
 TEST_F(WispTest, AMissingModelFailsWithTheLoadersMessageAndKeepsNothing) {
-  const std::filesystem::path empty =
-      std::filesystem::temp_directory_path() / ("kor_wisp_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(empty);
-  std::filesystem::current_path(empty);
+  const testsupport::TempDirectory empty("wisp");
+  std::filesystem::current_path(empty.Folder());
   try {
     TWisp wisp(&maker);
     Free(wisp);
     ADD_FAILURE() << "a character without its model";
   } catch (const EKorModelError& error) {
     // Named by the whole path tried, so the user sees which folder it looked in.
-    EXPECT_EQ(error.FileName(), (empty / "wisp2.kor").string());
+    EXPECT_EQ(error.FileName(), (empty.Folder() / "wisp2.kor").string());
   }
   EXPECT_TRUE(maker.Calls().empty());
   std::filesystem::current_path(previous);
-  std::filesystem::remove_all(empty);
 }
 
 TEST_F(WispTest, ABitmapThatCannotBeLoadedGivesBackTheFirstTexture) {

@@ -84,7 +84,7 @@ class DemoFrameTest : public ::testing::Test {
 };
 
 TEST_F(DemoFrameTest, TheTwentiethFrameMatchesItsPicture) {
-  kor::testsupport::Picture picture;
+  testsupport::Picture picture;
   {
     THeadlessDemo demo;
     for (int frame = 0; frame < 20; ++frame) demo.Scene().Tick();
@@ -99,7 +99,7 @@ TEST_F(DemoFrameTest, TheTwentiethFrameMatchesItsPicture) {
   // Something of the figure lies at the screen centre, where its feet stand.
   const std::size_t centre = (193u * 512u + 256u) * 4u;
   EXPECT_GT(picture.rgba[centre] + picture.rgba[centre + 1] + picture.rgba[centre + 2], 0);
-  kor::testsupport::ExpectMatchesGolden("demo_frame_20", picture, 2);
+  testsupport::ExpectMatchesGolden("demo_frame_20", picture, 2);
 }
 
 // A loss of the display (the full-screen window deactivated) and the program's restore path
@@ -179,7 +179,7 @@ TEST_F(DemoFrameTest, SettingsThatAreNotFiniteLeaveTheFigureOutAndNothingElse) {
 TEST_F(DemoFrameTest, AFrameTickAllocatesNothing) {
   THeadlessDemo demo;
   demo.Scene().Tick();  // the first frame sizes what grows once
-  const std::uint64_t allocations = kor::testsupport::AllocationsDuring([&] {
+  const std::uint64_t allocations = testsupport::AllocationsDuring([&] {
     for (int frame = 0; frame < 5; ++frame) demo.Scene().Tick();
   });
   EXPECT_EQ(allocations, 0u);

@@ -23,15 +23,15 @@
 #include <thread>
 #include <vector>
 
-#include "tests/components/TempConfigHome.h"
 #include "tests/support/Golden.h"
+#include "tests/support/TempConfigHome.h"
 #include "tests/support/WaitUntil.h"
 #include "tests/support/XServer.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using kor::testsupport::Picture;
+using testsupport::Picture;
 using testsupport::WaitUntil;
 
 // The form after the start-up: a borderless 640 x 480 window at (0, 0), its menu bar on top.
@@ -249,7 +249,7 @@ class DemoWindowTest : public ::testing::TestWithParam<bool> {
     if (x_->Run("import -window " + Window + " " + path + " >/dev/null 2>&1") != 0)
       return std::nullopt;
     std::printf("screenshot: %s\n", path.c_str());
-    return kor::testsupport::ReadPng(path);
+    return testsupport::ReadPng(path);
   }
 
   // Answers the message box titled Title with its right-hand button (No, or the only OK), or

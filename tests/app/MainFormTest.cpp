@@ -17,13 +17,18 @@
 #include "framework/backends/HeadlessBackend.h"
 #include "platform/com/Unknown.h"
 #include "platform/ddraw/DDrawErrors.h"
+#include "platform/ddraw/SurfaceLock.h"
+#include "platform/display/ColorCoding.h"
 #include "platform/display/Screen.h"
 #include "platform/display/Window.h"
 #include "platform/gdi/Time.h"
-#include "tests/components/TempConfigHome.h"
+#include "tests/support/DisplayState.h"
 #include "tests/support/ExactGeometry.h"
+#include "tests/support/TempConfigHome.h"
 
 namespace {
+
+using platform::ReadPixel;
 
 // The clock the form measures the frame rate with: each reading returns Now, then moves it on
 // by Step.
@@ -35,38 +40,12 @@ DWORD ReadFakeClock() {
   return now;
 }
 
-// A locked surface's pixels, read as 16-bit values.
-class LockedSurface {
- public:
-  explicit LockedSurface(IDirectDrawSurface* Surface) : surface_(Surface) {
-    desc_.dwSize = sizeof desc_;
-    locked_ = Surface && Surface->Lock(nullptr, &desc_, DDLOCK_WAIT, nullptr) == DD_OK;
-  }
-  ~LockedSurface() {
-    if (locked_) surface_->Unlock(nullptr);
-  }
-  LockedSurface(const LockedSurface&) = delete;
-  LockedSurface& operator=(const LockedSurface&) = delete;
-
-  bool Locked() const { return locked_; }
-  DWORD Bits() const { return desc_.ddpfPixelFormat.dwRGBBitCount; }
-  std::uint16_t At(int X, int Y) const {
-    const auto* row = static_cast<const std::uint8_t*>(desc_.lpSurface) + Y * desc_.lPitch;
-    return reinterpret_cast<const std::uint16_t*>(row)[X];
-  }
-
- private:
-  IDirectDrawSurface* surface_;
-  DDSURFACEDESC desc_{};
-  bool locked_ = false;
-};
-
 class MainFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testDir_ = std::filesystem::current_path();
     std::filesystem::current_path(KOR_ASSETS_DIR);
-    ResetSharedState();
+    testsupport::ResetDisplayState();
     live_ = platform::LiveObjectCount();
     objects_ = TKorObject::LiveCount();
     backend_ = &UseHeadlessBackend();
@@ -87,22 +66,7 @@ class MainFormTest : public ::testing::Test {
     EXPECT_FALSE(platform::Screen::Get().InDisplayMode());
     EXPECT_EQ(platform::LiveObjectCount(), live_) << "platform objects were not given back";
     EXPECT_EQ(TKorObject::LiveCount(), objects_) << "model objects were not freed";
-    DriverList.reset();
-    platform::Screen::Get().SetDesktopSize(1024, 768);
     std::filesystem::current_path(testDir_);
-  }
-
-  static void ResetSharedState() {
-    ::FullScreen = false;
-    ::Color8bit = false;
-    DrawDriverIndex = -1;
-    UsedDriverIndex = 0;
-    MasterIndex = 0;
-    NoHardware = false;
-    Hardware3D = false;
-    D3DDeviceChoice = -3;
-    RMOwnerIndex = 0;
-    TextureCount = 0;
   }
 
   // The dialog's next showing: Start pressed as it comes up.
@@ -274,17 +238,18 @@ TEST_F(MainFormTest, WindowedFramesAreCopiedToTheViewsPlaceOnTheScreen) {
   StartUp(IDNO);
   Tick(1);
   const POINT origin = Form1->KorvelRM1->ClientOrigin();
-  LockedSurface view(Form1->KorvelRM1->Surface.Get());
-  LockedSurface screen(PrimarySurface.Get());
-  ASSERT_TRUE(view.Locked());
-  ASSERT_TRUE(screen.Locked());
-  ASSERT_EQ(view.Bits(), 16u);
-  ASSERT_EQ(screen.Bits(), 16u);
+  const platform::SurfaceLock viewLock(Form1->KorvelRM1->Surface.Get());
+  const platform::SurfaceLock screenLock(PrimarySurface.Get());
+  ASSERT_TRUE(viewLock.Locked());
+  ASSERT_TRUE(screenLock.Locked());
+  const platform::PixelView view = viewLock.View(), screen = screenLock.View();
+  ASSERT_EQ(view.bitCount, 16u);
+  ASSERT_EQ(screen.bitCount, 16u);
   int differing = 0, drawn = 0;
   for (int y = 0; y < 386; y += 3) {
     for (int x = 0; x < 512; x += 3) {
-      differing += view.At(x, y) != screen.At(origin.x + x, origin.y + y);
-      drawn += view.At(x, y) != 0;
+      differing += ReadPixel(view, x, y) != ReadPixel(screen, origin.x + x, origin.y + y);
+      drawn += ReadPixel(view, x, y) != 0;
     }
   }
   EXPECT_EQ(differing, 0);
@@ -301,24 +266,25 @@ TEST_F(MainFormTest, AnsweringYesPresentsTheViewsTopLeftAt64And56OfTheFullScreen
   EXPECT_TRUE(platform::Screen::Get().InDisplayMode());
   EXPECT_FALSE(Form1->KorvelRM1->OnPresent);  // a full-screen secondary does not present
   Tick(1);
-  LockedSurface view(Form1->KorvelRM1->Surface.Get());
-  LockedSurface screen(PrimarySurface.Get());
-  ASSERT_TRUE(view.Locked());
-  ASSERT_TRUE(screen.Locked());
+  const platform::SurfaceLock viewLock(Form1->KorvelRM1->Surface.Get());
+  const platform::SurfaceLock screenLock(PrimarySurface.Get());
+  ASSERT_TRUE(viewLock.Locked());
+  ASSERT_TRUE(screenLock.Locked());
+  const platform::PixelView view = viewLock.View(), screen = screenLock.View();
   int differing = 0, drawn = 0;
   for (int y = 0; y < 368; ++y) {
     for (int x = 0; x < 512; x += 2) {
-      differing += view.At(x, y) != screen.At(64 + x, 56 + y);
-      drawn += view.At(x, y) != 0;
+      differing += ReadPixel(view, x, y) != ReadPixel(screen, 64 + x, 56 + y);
+      drawn += ReadPixel(view, x, y) != 0;
     }
   }
   EXPECT_EQ(differing, 0);
   EXPECT_GT(drawn, 100);
   // Nothing lands left of or above the picture.
   for (int y = 0; y < 56; y += 5)
-    for (int x = 0; x < 640; x += 5) ASSERT_EQ(screen.At(x, y), 0) << x << ", " << y;
+    for (int x = 0; x < 640; x += 5) ASSERT_EQ(ReadPixel(screen, x, y), 0u) << x << ", " << y;
   for (int y = 56; y < 424; y += 5)
-    for (int x = 0; x < 64; x += 5) ASSERT_EQ(screen.At(x, y), 0) << x << ", " << y;
+    for (int x = 0; x < 64; x += 5) ASSERT_EQ(ReadPixel(screen, x, y), 0u) << x << ", " << y;
 }
 
 // In full screen the window's deactivation loses the display; the frames drawn meanwhile do
@@ -326,12 +292,14 @@ TEST_F(MainFormTest, AnsweringYesPresentsTheViewsTopLeftAt64And56OfTheFullScreen
 TEST_F(MainFormTest, AFullScreenDisplayLostWithTheFocusComesBackWithTheRepaint) {
   StartUp(IDYES);
   const auto presented = [] {
-    LockedSurface view(Form1->KorvelRM1->Surface.Get());
-    LockedSurface screen(PrimarySurface.Get());
-    if (!view.Locked() || !screen.Locked()) return -1;
+    const platform::SurfaceLock viewLock(Form1->KorvelRM1->Surface.Get());
+    const platform::SurfaceLock screenLock(PrimarySurface.Get());
+    if (!viewLock.Locked() || !screenLock.Locked()) return -1;
+    const platform::PixelView view = viewLock.View(), screen = screenLock.View();
     int same = 0;
     for (int y = 0; y < 368; y += 4)
-      for (int x = 0; x < 512; x += 4) same += view.At(x, y) == screen.At(64 + x, 56 + y);
+      for (int x = 0; x < 512; x += 4)
+        same += ReadPixel(view, x, y) == ReadPixel(screen, 64 + x, 56 + y);
     return same;
   };
   const int everyPixel = (368 / 4) * (512 / 4);

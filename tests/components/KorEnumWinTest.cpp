@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "KorvelGFixture.h"
-#include "TempConfigHome.h"
 #include "components/KorvelRM.h"
 #include "framework/Application.h"
 #include "framework/backends/HeadlessBackend.h"
+#include "tests/components/KorvelGFixture.h"
+#include "tests/support/TempConfigHome.h"
 
 namespace {
 
@@ -241,8 +241,6 @@ class SelectDevicesTest : public KorvelGTest {
     backend_ = &UseHeadlessBackend();
     backend_->AnswerMessageBoxesWith([](const HeadlessBackend::MessageBoxCall&) { return IDOK; });
     D3DDeviceChoice = -3;
-    TextureCount = 0;
-    RMOwnerIndex = 0;
     MakeComponents();
   }
   void TearDown() override {

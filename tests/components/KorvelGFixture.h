@@ -1,6 +1,6 @@
-// A form on the emulated desktop with TKorvelG panels on it, and the display unit state
-// reset around every test. The form's destruction runs each panel's release; the test then
-// checks that every platform object was given back.
+// A form on the emulated desktop with TKorvelG panels on it, every piece of shared display
+// state reset before each test (tests/support/DisplayState.h). The form's destruction runs each
+// panel's release; the test then checks that every platform object was given back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,22 +8,17 @@
 #include "components/KorvelG.h"
 #include "platform/ddraw/DDrawErrors.h"
 #include "platform/ddraw/DisplayDrivers.h"
+#include "platform/ddraw/SurfaceLock.h"
 #include "platform/display/ColorCoding.h"
 #include "platform/display/Screen.h"
+#include "tests/support/DisplayState.h"
+#include "tests/support/SurfacePixels.h"
 
 class KorvelGTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    testsupport::ResetDisplayState();
     live_ = platform::LiveObjectCount();
-    ::FullScreen = false;
-    ::Color8bit = false;
-    DrawDriverIndex = -1;
-    UsedDriverIndex = 0;
-    MasterIndex = 0;
-    NoHardware = false;
-    Hardware3D = false;
-    LastResult = 0;
-    DisplayBits = 0;
     form_ = new TWinControl(nullptr);
     form_->SetBounds(100, 50, 640, 480);
   }
@@ -34,7 +29,6 @@ class KorvelGTest : public ::testing::Test {
     EXPECT_FALSE(::DirectDraw);
     EXPECT_FALSE(platform::Screen::Get().InDisplayMode());
     EXPECT_EQ(platform::LiveObjectCount(), live_) << "platform objects were not given back";
-    platform::Screen::Get().SetDesktopSize(1024, 768);  // a black desktop for the next test
   }
 
   // A panel on the form at (Left, Top) of Width x Height.
@@ -50,32 +44,6 @@ class KorvelGTest : public ::testing::Test {
     desc.dwSize = sizeof desc;
     EXPECT_EQ(Surface->GetSurfaceDesc(&desc), DD_OK);
     return desc;
-  }
-
-  static platform::PixelView Lock(IDirectDrawSurface* Surface) {
-    DDSURFACEDESC desc;
-    desc.dwSize = sizeof desc;
-    EXPECT_EQ(Surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-    platform::PixelView view{static_cast<std::uint8_t*>(desc.lpSurface), desc.lPitch,
-                             static_cast<LONG>(desc.dwWidth), static_cast<LONG>(desc.dwHeight),
-                             desc.ddpfPixelFormat.dwRGBBitCount};
-    view.redMask = desc.ddpfPixelFormat.dwRBitMask;
-    view.greenMask = desc.ddpfPixelFormat.dwGBitMask;
-    view.blueMask = desc.ddpfPixelFormat.dwBBitMask;
-    return view;
-  }
-
-  static DWORD Pixel(IDirectDrawSurface* Surface, LONG X, LONG Y) {
-    const DWORD value = platform::ReadPixel(Lock(Surface), X, Y);
-    Surface->Unlock(nullptr);
-    return value;
-  }
-
-  static void Fill(IDirectDrawSurface* Surface, DWORD Value) {
-    const platform::PixelView view = Lock(Surface);
-    for (LONG y = 0; y < view.height; ++y)
-      for (LONG x = 0; x < view.width; ++x) platform::WritePixel(view, x, y, Value);
-    Surface->Unlock(nullptr);
   }
 
   // A 16-bit offscreen surface of the shared DirectDraw object.

@@ -19,7 +19,7 @@ DWORD ScreenPixel(LONG X, LONG Y) {
 TEST_F(KorvelGPresentTest, MainCopyShowsTheSurfaceAtTheControlsPlaceOnTheScreen) {
   TKorvelG* g = Panel(10, 20, 40, 30);  // the form is at (100, 50): screen (110, 70)
   g->DDInit();
-  Fill(g->Surface.Get(), 0x07E0);
+  testsupport::FillSurfacePixels(g->Surface.Get(), 0x07E0);
   g->OnPresent();
   EXPECT_EQ(LastResult, DD_OK);
   EXPECT_EQ(ScreenPixel(110, 70), 0x07E0u);
@@ -32,7 +32,7 @@ TEST_F(KorvelGPresentTest, MainCopyOfAControlPartlyOffTheScreenShowsItsVisiblePa
   form_->SetBounds(-30, -20, 640, 480);
   TKorvelG* g = Panel(10, 5, 40, 30);  // screen (-20, -15) to (20, 15)
   g->DDInit();
-  Fill(g->Surface.Get(), 0x001F);
+  testsupport::FillSurfacePixels(g->Surface.Get(), 0x001F);
   g->MainCopy();
   EXPECT_EQ(LastResult, DD_OK);
   EXPECT_EQ(ScreenPixel(0, 0), 0x001Fu);
@@ -107,31 +107,32 @@ TEST_F(KorvelGPresentTest, CopyMovesPixelsBetweenRealSurfaces) {
   TKorvelG* g = Panel(0, 0, 64, 32);
   g->DDInit();
   ComPtr<IDirectDrawSurface> source = Offscreen(32, 32);
-  const platform::PixelView view = Lock(source.Get());
-  for (LONG y = 0; y < 32; ++y)
-    for (LONG x = 0; x < 32; ++x) platform::WritePixel(view, x, y, static_cast<DWORD>(x + 1));
-  source->Unlock(nullptr);
+  {
+    const platform::SurfaceLock lock(source.Get());
+    for (LONG y = 0; y < 32; ++y)
+      for (LONG x = 0; x < 32; ++x)
+        platform::WritePixel(lock.View(), x, y, static_cast<DWORD>(x + 1));
+  }
   g->Copy(-10, 0, source.Get(), RECT{0, 0, 32, 32}, 0);
-  EXPECT_EQ(Pixel(g->Surface.Get(), 0, 5), 11u);   // source column 10
-  EXPECT_EQ(Pixel(g->Surface.Get(), 21, 5), 32u);  // source column 31
-  EXPECT_EQ(Pixel(g->Surface.Get(), 22, 5), 0u);
+  EXPECT_EQ(testsupport::SurfacePixel(g->Surface.Get(), 0, 5), 11u);   // source column 10
+  EXPECT_EQ(testsupport::SurfacePixel(g->Surface.Get(), 21, 5), 32u);  // source column 31
+  EXPECT_EQ(testsupport::SurfacePixel(g->Surface.Get(), 22, 5), 0u);
   // With the source's colour key (0 to 0) black pixels leave the destination alone.
-  platform::WritePixel(Lock(source.Get()), 0, 0, 0);
-  source->Unlock(nullptr);
+  testsupport::SetSurfacePixel(source.Get(), 0, 0, 0);
   const DDCOLORKEY black{0, 0};
   source->SetColorKey(DDCKEY_SRCBLT, &black);
-  Fill(g->Surface.Get(), 0x5555);
+  testsupport::FillSurfacePixels(g->Surface.Get(), 0x5555);
   g->Copy(0, 0, source.Get(), RECT{0, 0, 2, 1}, 1);
-  EXPECT_EQ(Pixel(g->Surface.Get(), 0, 0), 0x5555u);
-  EXPECT_EQ(Pixel(g->Surface.Get(), 1, 0), 2u);
+  EXPECT_EQ(testsupport::SurfacePixel(g->Surface.Get(), 0, 0), 0x5555u);
+  EXPECT_EQ(testsupport::SurfacePixel(g->Surface.Get(), 1, 0), 2u);
 }
 
 TEST_F(KorvelGPresentTest, ClearBlackensTheSurface) {
   TKorvelG* g = Panel(0, 0, 16, 16);
   g->DDInit();
-  Fill(g->Surface.Get(), 0xFFFF);
+  testsupport::FillSurfacePixels(g->Surface.Get(), 0xFFFF);
   g->Clear();
-  EXPECT_EQ(Pixel(g->Surface.Get(), 15, 15), 0u);
+  EXPECT_EQ(testsupport::SurfacePixel(g->Surface.Get(), 15, 15), 0u);
 }
 
 TEST_F(KorvelGPresentTest, FlipShowsTheBackBufferWhicheverInstanceCallsIt) {
@@ -139,10 +140,10 @@ TEST_F(KorvelGPresentTest, FlipShowsTheBackBufferWhicheverInstanceCallsIt) {
   TKorvelG* secondary = Panel(0, 0, 32, 32);
   master->SetFullScreen(true);
   DDInitAll();
-  Fill(master->Surface.Get(), 0xF800);
+  testsupport::FillSurfacePixels(master->Surface.Get(), 0xF800);
   master->OnPresent();
   EXPECT_EQ(ScreenPixel(320, 240), 0xF800u);
-  Fill(BackSurface.Get(), 0x001F);
+  testsupport::FillSurfacePixels(BackSurface.Get(), 0x001F);
   secondary->Flip();
   EXPECT_EQ(ScreenPixel(320, 240), 0x001Fu);
 }
@@ -160,8 +161,8 @@ TEST_F(KorvelGPresentTest, CopyFromCanvasTakesTheCanvassTopLeftPixels) {
   TCanvas canvas(dc);
   g->CopyFromCanvas(&canvas);
   DeleteDC(dc);
-  EXPECT_EQ(Pixel(g->Surface.Get(), 0, 0), 0x100u);
-  EXPECT_EQ(Pixel(g->Surface.Get(), 3, 1), 0x100u + 8 + 3);
+  EXPECT_EQ(testsupport::SurfacePixel(g->Surface.Get(), 0, 0), 0x100u);
+  EXPECT_EQ(testsupport::SurfacePixel(g->Surface.Get(), 3, 1), 0x100u + 8 + 3);
 }
 
 TEST_F(KorvelGPresentTest, RestoringBeforeSetUpDoesNothing) {
@@ -184,7 +185,7 @@ TEST_F(KorvelGPresentTest, LostSurfacesFailUntilDDRestore) {
   g->DDRestore();
   EXPECT_EQ(g->Surface->IsLost(), DD_OK);
   EXPECT_EQ(PrimarySurface->IsLost(), DD_OK);
-  Fill(g->Surface.Get(), 0x0842);
+  testsupport::FillSurfacePixels(g->Surface.Get(), 0x0842);
   g->MainCopy();
   EXPECT_EQ(LastResult, DD_OK);
   EXPECT_EQ(ScreenPixel(100, 50), 0x0842u);

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "KorvelGFixture.h"
 #include "components/KorvelRM.h"
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
@@ -17,10 +16,11 @@
 #include "platform/d3drm/MeshBuilder.h"
 #include "platform/d3drm/RMViewport.h"
 #include "platform/ddraw/Surface.h"
+#include "tests/components/KorvelGFixture.h"
 #include "tests/support/AllocationCounter.h"
 #include "tests/support/BmpBytes.h"
 #include "tests/support/Golden.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 #include "tools/rmscene/SampleScene.h"
 #include "tools/snapshot/SurfaceImage.h"
 
@@ -39,8 +39,6 @@ class KorvelRMSceneTest : public KorvelGTest {
     KorvelGTest::SetUp();
     UseHeadlessBackend().AnswerMessageBoxesWith(
         [](const HeadlessBackend::MessageBoxCall&) { return IDOK; });
-    TextureCount = 0;
-    RMOwnerIndex = 0;
     Panel(8, 64, 185, 41);
     view_ = new TKorvelRM(form_);
     view_->SetParent(form_);
@@ -82,9 +80,9 @@ class KorvelRMSceneTest : public KorvelGTest {
   }
 
   // Clears and renders Frames frames; the view's picture.
-  kor::testsupport::Picture RenderFrames(int Frames) {
+  testsupport::Picture RenderFrames(int Frames) {
     for (int i = 0; i < Frames; ++i) RenderSampleFrame(*view_);
-    kor::testsupport::Picture picture;
+    testsupport::Picture picture;
     picture.rgba = SurfaceRgba(view_->Surface.Get(), picture.width, picture.height);
     return picture;
   }
@@ -326,7 +324,7 @@ TEST_F(KorvelRMSceneTest, RenderTurnsTheFramesAndDrawsTheSampleLit) {
 TEST_F(KorvelRMSceneTest, ATextureThatCannotBeLoadedStopsSetWrapWithTheDecodersReason) {
   TKorvelFrame* cube = nullptr;
   view_->MakeFramefromFile(&cube, (kMeshes + "/cube.x").c_str());
-  TTempDirectory dir{"components_setwrap"};
+  testsupport::TempDirectory dir{"components_setwrap"};
   testsupport::WriteBytes(dir.File("huge.bmp"),
                           testsupport::BmpBytes({65535, 65535, 8, 0, 0}, std::vector<uint8_t>(64)));
   const auto messageOf = [&](const std::string& File) -> std::string {
@@ -368,7 +366,7 @@ TEST_F(KorvelRMSceneTest, TexturesReachTheDeviceInTheirOwnFormat) {
     const auto* row = static_cast<const BYTE*>(image.buffer1) + y * image.bytes_per_line;
     if (!image.rgb) {
       EXPECT_TRUE(desc.ddpfPixelFormat.dwFlags & DDPF_PALETTEINDEXED8);
-      EXPECT_EQ(Pixel(surface, x, y), row[x]) << "indices kept";
+      EXPECT_EQ(testsupport::SurfacePixel(surface, x, y), row[x]) << "indices kept";
       ComPtr<IDirectDrawPalette> palette;
       ASSERT_EQ(surface->GetPalette(palette.Put()), DD_OK);
       PALETTEENTRY entry;
@@ -379,7 +377,7 @@ TEST_F(KorvelRMSceneTest, TexturesReachTheDeviceInTheirOwnFormat) {
       EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount, 32u);
       DWORD expected;
       std::memcpy(&expected, row + x * 4, 4);
-      EXPECT_EQ(Pixel(surface, x, y) & 0xFFFFFFu, expected & 0xFFFFFFu);
+      EXPECT_EQ(testsupport::SurfacePixel(surface, x, y) & 0xFFFFFFu, expected & 0xFFFFFFu);
     }
   }
 }
@@ -403,7 +401,7 @@ TEST_F(KorvelRMSceneTest, AFrameAfterTheFirstAllocatesNothing) {
   LoadSampleScene(*view_, kAssets, &sample);
   WrapSample(*view_, sample, kAssets, 2);
   RenderSampleFrame(*view_);  // sizes the buffers, makes the texture
-  const auto allocations = kor::testsupport::AllocationsDuring([&] {
+  const auto allocations = testsupport::AllocationsDuring([&] {
     for (int i = 0; i < 5; ++i) RenderSampleFrame(*view_);
   });
   EXPECT_EQ(allocations, 0u);
@@ -419,8 +417,8 @@ TEST_F(KorvelRMSceneTest, TheSampleMatchesItsPictures) {
     if (wrapType >= 0) WrapSample(*view_, sample, kAssets, wrapType);
     SetSampleBackground(*view_);
     const auto picture = RenderFrames(20);
-    kor::testsupport::ExpectMatchesGolden(
-        wrapType < 0 ? "rm_sample_plain_20" : "rm_sample_cylinder_20", picture, 2);
+    testsupport::ExpectMatchesGolden(wrapType < 0 ? "rm_sample_plain_20" : "rm_sample_cylinder_20",
+                                     picture, 2);
   }
 }
 

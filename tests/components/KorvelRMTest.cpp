@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "KorvelGFixture.h"
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
 #include "framework/backends/HeadlessBackend.h"
 #include "platform/ddraw/Surface.h"
+#include "tests/components/KorvelGFixture.h"
 
 namespace {
 
@@ -63,8 +63,6 @@ class KorvelRMTest : public KorvelGTest {
     backend_ = &UseHeadlessBackend();
     // Every box is answered with OK and recorded; the tests check which were shown.
     backend_->AnswerMessageBoxesWith([](const HeadlessBackend::MessageBoxCall&) { return IDOK; });
-    TextureCount = 0;
-    RMOwnerIndex = 0;
   }
   void TearDown() override {
     delete form_;
@@ -185,9 +183,9 @@ TEST_F(KorvelRMTest, ABitmapLargerThanItsTextureGivesItsTopLeftUnscaled) {
   EXPECT_EQ(texture->Data.Name, "big.bmp");
   EXPECT_NE(texture->Data.MaterialHandle, 0u);
   // Indices are kept: the bitmap's and the texture's palettes hold the same colours.
-  EXPECT_EQ(Pixel(texture->Surface.Get(), 0, 0), 0u);
-  EXPECT_EQ(Pixel(texture->Surface.Get(), 10, 3), 13u);
-  EXPECT_EQ(Pixel(texture->Surface.Get(), 255, 255), (255u + 255u) & 0xFF);
+  EXPECT_EQ(testsupport::SurfacePixel(texture->Surface.Get(), 0, 0), 0u);
+  EXPECT_EQ(testsupport::SurfacePixel(texture->Surface.Get(), 10, 3), 13u);
+  EXPECT_EQ(testsupport::SurfacePixel(texture->Surface.Get(), 255, 255), (255u + 255u) & 0xFF);
   PALETTEENTRY entries[256];
   texture->Palette->GetEntries(0, 0, 256, entries);
   EXPECT_EQ(entries[10].peRed, 10);

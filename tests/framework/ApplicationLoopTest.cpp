@@ -144,4 +144,15 @@ TEST_F(LoopTest, ProcessMessagesRunsWaitingEventsAndDueTimersButNoIdlePass) {
   EXPECT_EQ(fired, 1) << "not due again yet";
 }
 
+// The core names no backend: until the program chooses one, showing a form fails loudly.
+TEST(NoBackendTest, ShowingAFormBeforeABackendIsChosenIsABackendError) {
+  Application->SetBackend(nullptr);
+  TForm* form = nullptr;
+  Application->CreateForm(form);
+  EXPECT_THROW(form->Show(), EBackendError);
+  EXPECT_FALSE(form->Visible());
+  Application->DestroyComponents();
+  UseHeadlessBackend();
+}
+
 }  // namespace

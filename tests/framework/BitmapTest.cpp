@@ -12,7 +12,7 @@
 #include "platform/gdi/GdiPalette.h"
 #include "tests/framework/BmpFiles.h"
 #include "tests/support/BmpBytes.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 namespace {
 
@@ -38,12 +38,12 @@ std::uint16_t To565(BYTE R, BYTE G, BYTE B) {
 
 class BitmapTest : public ::testing::Test {
  protected:
-  TTempDirectory dir{"framework_bitmap"};
+  testsupport::TempDirectory dir{"framework_bitmap"};
 };
 
 TEST_F(BitmapTest, AnEightBitFileStaysPaletteIndicesWithItsPalette) {
   const auto palette = RampPalette(256);
-  bmpfiles::WritePalettised(dir.File("p8.bmp"), 5, 3, 8, palette, Indices5x3());
+  testsupport::WritePalettised(dir.File("p8.bmp"), 5, 3, 8, palette, Indices5x3());
   TBitmap bitmap;
   bitmap.LoadFromFile(dir.File("p8.bmp"));
   EXPECT_EQ(bitmap.Width(), 5);
@@ -65,7 +65,7 @@ TEST_F(BitmapTest, AFourBitFileIsHeldAsEightBitIndicesWithItsShortPalette) {
   const auto palette = RampPalette(16);
   std::vector<std::uint8_t> indices;
   for (int i = 0; i < 15; ++i) indices.push_back(static_cast<std::uint8_t>(i));
-  bmpfiles::WritePalettised(dir.File("p4.bmp"), 5, 3, 4, palette, indices);
+  testsupport::WritePalettised(dir.File("p4.bmp"), 5, 3, 4, palette, indices);
   TBitmap bitmap;
   bitmap.LoadFromFile(dir.File("p4.bmp"));
   EXPECT_EQ(bitmap.PixelFormat(), pf8bit);
@@ -76,10 +76,10 @@ TEST_F(BitmapTest, AFourBitFileIsHeldAsEightBitIndicesWithItsShortPalette) {
 }
 
 TEST_F(BitmapTest, ATrueColourFileIsHeldAsThirtyTwoBitsWithoutPalette) {
-  std::vector<bmpfiles::Rgb> pixels;
+  std::vector<testsupport::Rgb> pixels;
   for (int i = 0; i < 6; ++i)
     pixels.push_back({static_cast<std::uint8_t>(40 * i), static_cast<std::uint8_t>(200 - i), 7});
-  bmpfiles::WriteTrueColour(dir.File("t24.bmp"), 3, 2, pixels);
+  testsupport::WriteTrueColour(dir.File("t24.bmp"), 3, 2, pixels);
   TBitmap bitmap;
   bitmap.LoadFromFile(dir.File("t24.bmp"));
   EXPECT_EQ(bitmap.PixelFormat(), pf32bit);
@@ -90,7 +90,7 @@ TEST_F(BitmapTest, ATrueColourFileIsHeldAsThirtyTwoBitsWithoutPalette) {
 
 TEST_F(BitmapTest, TheDrawingContextCopiesIndicesIntoTheSamePaletteAndColoursIntoSixteenBits) {
   const auto palette = RampPalette(256);
-  bmpfiles::WritePalettised(dir.File("p8.bmp"), 5, 3, 8, palette, Indices5x3());
+  testsupport::WritePalettised(dir.File("p8.bmp"), 5, 3, 8, palette, Indices5x3());
   TBitmap bitmap;
   bitmap.LoadFromFile(dir.File("p8.bmp"));
   ASSERT_NE(bitmap.Canvas()->Handle(), nullptr);
@@ -133,7 +133,7 @@ TEST_F(BitmapTest, AMissingFileRaisesTheFileErrorNamingIt) {
 }
 
 TEST_F(BitmapTest, AFileThatIsNoBitmapRaisesInvalidGraphicAndKeepsTheFormerPicture) {
-  bmpfiles::WritePalettised(dir.File("good.bmp"), 5, 3, 8, RampPalette(256), Indices5x3());
+  testsupport::WritePalettised(dir.File("good.bmp"), 5, 3, 8, RampPalette(256), Indices5x3());
   std::ofstream(dir.File("bad.bmp")) << "BM this is not a bitmap at all";
   TBitmap bitmap;
   bitmap.LoadFromFile(dir.File("good.bmp"));
@@ -151,9 +151,9 @@ TEST_F(BitmapTest, AFileThatIsNoBitmapRaisesInvalidGraphicAndKeepsTheFormerPictu
 }
 
 TEST_F(BitmapTest, LoadingAgainReplacesThePictureAndItsPalette) {
-  bmpfiles::WritePalettised(dir.File("a.bmp"), 5, 3, 8, RampPalette(256), Indices5x3());
-  std::vector<bmpfiles::Rgb> pixels(4, bmpfiles::Rgb{1, 2, 3});
-  bmpfiles::WriteTrueColour(dir.File("b.bmp"), 2, 2, pixels);
+  testsupport::WritePalettised(dir.File("a.bmp"), 5, 3, 8, RampPalette(256), Indices5x3());
+  std::vector<testsupport::Rgb> pixels(4, testsupport::Rgb{1, 2, 3});
+  testsupport::WriteTrueColour(dir.File("b.bmp"), 2, 2, pixels);
   TBitmap bitmap;
   bitmap.LoadFromFile(dir.File("a.bmp"));
   bitmap.LoadFromFile(dir.File("b.bmp"));

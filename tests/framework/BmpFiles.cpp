@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-namespace bmpfiles {
+namespace testsupport {
 namespace {
 
 void Put16(std::vector<std::uint8_t>& Out, std::uint32_t Value) {
@@ -91,4 +91,4 @@ void WriteTrueColour(const std::string& Path, int Width, int Height,
   Save(Path, out);
 }
 
-}  // namespace bmpfiles
+}  // namespace testsupport

@@ -8,7 +8,7 @@
 
 #include "platform/com/GdiTypes.h"
 
-namespace bmpfiles {
+namespace testsupport {
 
 struct Rgb {
   std::uint8_t r, g, b;
@@ -22,4 +22,4 @@ void WritePalettised(const std::string& Path, int Width, int Height, int BitCoun
 void WriteTrueColour(const std::string& Path, int Width, int Height,
                      const std::vector<Rgb>& Pixels);
 
-}  // namespace bmpfiles
+}  // namespace testsupport

@@ -191,9 +191,8 @@ class DesktopTest : public ::testing::TestWithParam<bool> {
     Frame frame;
     EXPECT_TRUE(desktop->CaptureWindow(*form, &frame.pixels, &frame.width, &frame.height));
     const std::string path = ::testing::TempDir() + "desktop_" + Name + ".png";
-    kor::testsupport::WritePng(
-        path, kor::testsupport::PictureFromXrgb8888(frame.pixels.data(), frame.width, frame.height,
-                                                    frame.width * 4));
+    testsupport::WritePng(path, testsupport::PictureFromXrgb8888(frame.pixels.data(), frame.width,
+                                                                 frame.height, frame.width * 4));
     std::cout << "picture: " << path << "\n";
     return frame;
   }
@@ -585,7 +584,7 @@ TEST(ScreenImageTest, ScreenCodingsBecomeOpaqueArgb) {
   std::uint16_t wide[3] = {0xF800, 0x07E0, 0xFFFF};
   platform::PixelView view{reinterpret_cast<std::uint8_t*>(wide), 6, 3, 1, 16};
   std::uint32_t out[3] = {};
-  desktop::ConvertRowToArgb(view, nullptr, 0, 0, 3, out);
+  framework::backends::ConvertRowToArgb(view, nullptr, 0, 0, 3, out);
   EXPECT_EQ(out[0], 0xFFFF0000u);
   EXPECT_EQ(out[1], 0xFF00FF00u);
   EXPECT_EQ(out[2], 0xFFFFFFFFu) << "white stays white";
@@ -594,12 +593,12 @@ TEST(ScreenImageTest, ScreenCodingsBecomeOpaqueArgb) {
   PALETTEENTRY palette[256] = {};
   palette[200] = PALETTEENTRY{1, 2, 3, 0};
   platform::PixelView indexed{indices, 2, 2, 1, 8};
-  desktop::ConvertRowToArgb(indexed, palette, 1, 0, 1, out);
+  framework::backends::ConvertRowToArgb(indexed, palette, 1, 0, 1, out);
   EXPECT_EQ(out[0], 0xFF010203u);
 
   std::uint32_t colours[2] = {0x00123456, 0xAB654321};
   platform::PixelView full{reinterpret_cast<std::uint8_t*>(colours), 8, 2, 1, 32};
-  desktop::ConvertRowToArgb(full, nullptr, 0, 0, 2, out);
+  framework::backends::ConvertRowToArgb(full, nullptr, 0, 0, 2, out);
   EXPECT_EQ(out[0], 0xFF123456u);
   EXPECT_EQ(out[1], 0xFF654321u) << "the unused top byte is not alpha";
 }

@@ -6,15 +6,15 @@
 #include <string>
 
 #include "framework/Exceptions.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 namespace {
 
 class FileStreamTest : public ::testing::Test {
  protected:
-  void SetUp() override { WriteBytes(dir.File("data.bin"), {1, 2, 3, 4, 5, 6, 7}); }
+  void SetUp() override { testsupport::WriteBytes(dir.File("data.bin"), {1, 2, 3, 4, 5, 6, 7}); }
 
-  TTempDirectory dir{"framework_stream"};
+  testsupport::TempDirectory dir{"framework_stream"};
 };
 
 TEST_F(FileStreamTest, ReadsByteCountsFromThePositionUntilTheEnd) {

@@ -7,8 +7,8 @@
 
 namespace {
 
-using desktop::MessageColumns;
-using desktop::WrapMessageText;
+using framework::backends::MessageColumns;
+using framework::backends::WrapMessageText;
 
 // Every line of Text, each at most Columns characters (UTF-8 sequences counted once).
 void ExpectLinesFit(const std::string& Text, int Columns) {

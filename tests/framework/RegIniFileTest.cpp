@@ -9,7 +9,7 @@
 #include <string>
 
 #include "framework/Exceptions.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ class RegIniFileTest : public ::testing::Test {
     return text.str();
   }
 
-  TTempDirectory dir{"framework_regini"};
+  testsupport::TempDirectory dir{"framework_regini"};
 
  private:
   static void Save(const char* Name, std::optional<std::string>& Into) {

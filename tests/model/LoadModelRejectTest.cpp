@@ -11,9 +11,9 @@
 
 namespace {
 
-using model_files::EmptyObject;
-using model_files::ExpectRejected;
-using model_files::Triangle;
+using testsupport::EmptyObject;
+using testsupport::ExpectRejected;
+using testsupport::Triangle;
 
 void Patch(std::vector<uint8_t>& bytes, size_t offset, int32_t value) {
   for (size_t i = 0; i < 4; ++i) {
@@ -35,7 +35,7 @@ struct TGoodFile {
     Bytes = EncodeKorFile(Record, &Layout);
   }
   size_t Object(size_t i) const { return Layout.ObjectOffsets.at(i); }
-  size_t Face(size_t i) const { return Object(i) + model_files::FacesOffset(Record.Objects[i]); }
+  size_t Face(size_t i) const { return Object(i) + testsupport::FacesOffset(Record.Objects[i]); }
   // Object 0's plain face: after its triangle's 18 bytes and its point's 12.
   size_t PlainFace() const { return Face(0) + 18 + 12; }
 };
@@ -107,7 +107,7 @@ TEST(LoadModelRejects, AShortReadNamesTheFieldAndItsPlace) {
   TKorFileRecord file;
   file.TextureNames = {"a.bmp"};
   TKorObjectRecord object = Triangle();
-  object.Vertices.push_back(model_files::Vertex(1, 1, 0));
+  object.Vertices.push_back(testsupport::Vertex(1, 1, 0));
   object.Faces[0].Indices = {0, 1, 2, 3};
   file.Objects = {object};
   auto bytes = EncodeKorFile(file);
@@ -193,7 +193,7 @@ TEST(LoadModelRejects, AHugeVertexCountIsWordedAsWhatItIs) {
   // Twelve vertices and the parent index follow the header: room for twelve, not thirteen.
   TKorFileRecord file;
   TKorObjectRecord object = EmptyObject();
-  object.Vertices.assign(12, model_files::Vertex(1, 2, 3));
+  object.Vertices.assign(12, testsupport::Vertex(1, 2, 3));
   file.Objects = {object};
   TKorFileLayout layout;
   auto bytes = EncodeKorFile(file, &layout);

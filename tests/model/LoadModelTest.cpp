@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -14,12 +12,13 @@
 #include "render/FramePass.h"
 #include "render/TransformPass.h"
 #include "tests/model/ModelFiles.h"
+#include "tests/support/TempDirectory.h"
 
 namespace {
 
-using model_files::EmptyObject;
-using model_files::Triangle;
-using model_files::Vertex;
+using testsupport::EmptyObject;
+using testsupport::Triangle;
+using testsupport::Vertex;
 
 // Loads bytes and frees the tree when the test ends.
 struct TLoaded {
@@ -92,25 +91,19 @@ TEST(LoadModel, BitmapsAreReadFromTheModelsDirectory) {
 }
 
 TEST(LoadModel, ReadsAFileFromDiskWithItsDirectory) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("kor_load_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const testsupport::TempDirectory dir("load");
   TKorFileRecord file;
   file.TextureNames = {"t.bmp"};
   file.Objects = {Triangle()};
-  const auto bytes = EncodeKorFile(file);
-  const std::filesystem::path path = dir / "m.kor";
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
+  const std::string path = dir.File("m.kor");
+  testsupport::WriteBytes(path, EncodeKorFile(file));
   TKorTextureRecorder maker;
   TKorObject* root = LoadModel(&maker, path.c_str());
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(root->VertexCount, 3);
   ASSERT_EQ(maker.Calls().size(), 1u);
-  EXPECT_EQ(maker.Calls()[0].Path, (dir / "t.bmp").string());
+  EXPECT_EQ(maker.Calls()[0].Path, dir.File("t.bmp"));
   FreeObject(root);
-  std::filesystem::remove_all(dir);
 }
 
 TEST(LoadModel, EmptyTableAndOneEmptyObjectGiveAnEmptyRoot) {
@@ -200,7 +193,7 @@ TEST(LoadModel, OnlyTheLowByteOfFlagIsKept) {
   object.PlainFaces = {{{0, 1}, 0x206, 0}};
   file.Objects = {object};
   const auto bytes = EncodeKorFile(file);
-  const size_t flagAt = 4 + 6 + 4 + model_files::FacesOffset(object) + 4 + 6;
+  const size_t flagAt = 4 + 6 + 4 + testsupport::FacesOffset(object) + 4 + 6;
   ASSERT_EQ(bytes[flagAt], 0x05);
   ASSERT_EQ(bytes[flagAt + 1], 0x01);
   TKorTextureRecorder maker;

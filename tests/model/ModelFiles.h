@@ -12,7 +12,7 @@
 #include "model/LoadModel.h"
 #include "model/TextureRecorder.h"
 
-namespace model_files {
+namespace testsupport {
 
 inline TKorVertex Vertex(float x, float y, float z, uint32_t color = 0xFFFFFFFFu) {
   TKorVertex v;
@@ -73,4 +73,4 @@ inline void ExpectRejected(const std::vector<uint8_t>& bytes, int64_t Offset,
   EXPECT_EQ(maker->UnknownDiscards(), 0);
 }
 
-}  // namespace model_files
+}  // namespace testsupport

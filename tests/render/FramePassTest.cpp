@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "RecordingDevice.h"
 #include "components/KorvelRM.h"
 #include "platform/ddraw/DDrawErrors.h"
 #include "render/NearClip.h"
 #include "scene/Texdata.h"
+#include "tests/render/RecordingDevice.h"
 
 namespace {
 
-using Log = recording::Log;
+using Log = testsupport::Log;
 
 // A 640 x 480 view whose device and viewports record every call, and a renderer on it with the
 // start-up camera.
@@ -24,10 +24,10 @@ class FramePassTest : public ::testing::Test {
   void SetUp() override {
     view_ = new TKorvelRM(nullptr);
     view_->SetBounds(0, 0, 640, 480);
-    device_ = new recording::Device(log_);
+    device_ = new testsupport::Device(log_);
     view_->D3DDevice.Attach(device_);
-    auto* inner = new recording::Viewport2(log_);
-    view_->Viewport.Attach(new recording::RMViewport(log_, inner));
+    auto* inner = new testsupport::Viewport2(log_);
+    view_->Viewport.Attach(new testsupport::RMViewport(log_, inner));
     inner->Release();  // the retained-mode viewport holds it
     view_->BGMaterialHandle = 5;
     NewRenderer(R_, view_, 0, 0, 64, 256, 2.0f);
@@ -65,7 +65,7 @@ class FramePassTest : public ::testing::Test {
 
   Log log_;
   TKorvelRM* view_ = nullptr;
-  recording::Device* device_ = nullptr;
+  testsupport::Device* device_ = nullptr;
   TKorRenderer R_;
   TKorObject* root_ = nullptr;
   TKorTexdata texture0_{0, 100, 200, "a"};
@@ -164,7 +164,7 @@ TEST_F(FramePassTest, EveryCapacityDrawsWhatFitsAndCountsTheRest) {
     device_->draws.clear();
     DrawScene(R, root_, false);
     size_t triangles = 0;
-    for (const recording::Draw& draw : device_->draws) triangles += draw.indices.size() / 3;
+    for (const testsupport::Draw& draw : device_->draws) triangles += draw.indices.size() / 3;
     FreeRenderer(R);
     return triangles;
   };

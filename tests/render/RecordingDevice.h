@@ -11,7 +11,7 @@
 #include "platform/d3d/D3DInterfaces.h"
 #include "platform/d3drm/RMInterfaces.h"
 
-namespace recording {
+namespace testsupport {
 
 using Log = std::vector<std::string>;
 
@@ -136,4 +136,4 @@ class Device final : public platform::RefCounted<IDirect3DDevice2> {
   Log& log_;
 };
 
-}  // namespace recording
+}  // namespace testsupport

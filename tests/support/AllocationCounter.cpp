@@ -16,7 +16,7 @@ void* Allocate(std::size_t size) {
 
 }  // namespace
 
-std::uint64_t kor::testsupport::AllocationCount() {
+std::uint64_t testsupport::AllocationCount() {
   return allocations.load();
 }
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace kor::testsupport {
+namespace testsupport {
 
 // Allocations made so far by the process (through operator new).
 std::uint64_t AllocationCount();
@@ -18,4 +18,4 @@ std::uint64_t AllocationsDuring(Work work) {
   return AllocationCount() - before;
 }
 
-}  // namespace kor::testsupport
+}  // namespace testsupport

@@ -46,10 +46,4 @@ std::vector<std::uint8_t> BmpBytes(const BmpHeader& Header, const std::vector<st
   return out;
 }
 
-void WriteBytes(const std::string& Path, const std::vector<std::uint8_t>& Bytes) {
-  std::ofstream(Path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(Bytes.data()),
-             static_cast<std::streamsize>(Bytes.size()));
-}
-
 }  // namespace testsupport

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempDirectory.h"  // WriteBytes, to put them in a file
+
 namespace testsupport {
 
 struct BmpHeader {
@@ -18,7 +20,5 @@ struct BmpHeader {
 
 // A BITMAPINFOHEADER file: the header, a grey-ramp palette for bit counts up to 8, then Data.
 std::vector<std::uint8_t> BmpBytes(const BmpHeader& Header, const std::vector<std::uint8_t>& Data);
-// Writes Bytes to Path.
-void WriteBytes(const std::string& Path, const std::vector<std::uint8_t>& Bytes);
 
 }  // namespace testsupport

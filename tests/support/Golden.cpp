@@ -8,16 +8,11 @@
 #include <cstring>
 #include <filesystem>
 
-namespace kor::testsupport {
+#include "platform/display/Rgb565.h"
+
+namespace testsupport {
 
 namespace {
-
-constexpr std::uint8_t Expand5(std::uint32_t v) {
-  return static_cast<std::uint8_t>((v << 3) | (v >> 2));
-}
-constexpr std::uint8_t Expand6(std::uint32_t v) {
-  return static_cast<std::uint8_t>((v << 2) | (v >> 4));
-}
 
 bool UpdateRequested() {
   const char* value = std::getenv("KOR_UPDATE_GOLDEN");
@@ -45,9 +40,9 @@ Picture PictureFromRgb565(const void* pixels, int width, int height, int pitch) 
         static_cast<const std::uint8_t*>(pixels) + std::ptrdiff_t(y) * pitch);
     for (int x = 0; x < width; ++x) {
       std::uint8_t* out = &picture.rgba[(std::size_t(y) * width + x) * 4];
-      out[0] = Expand5((row[x] >> 11) & 0x1F);
-      out[1] = Expand6((row[x] >> 5) & 0x3F);
-      out[2] = Expand5(row[x] & 0x1F);
+      out[0] = static_cast<std::uint8_t>(platform::Red565(row[x]));
+      out[1] = static_cast<std::uint8_t>(platform::Green565(row[x]));
+      out[2] = static_cast<std::uint8_t>(platform::Blue565(row[x]));
       out[3] = 255;
     }
   }
@@ -129,4 +124,4 @@ std::optional<Picture> ReadPng(const std::string& path) {
   return MatchesGolden(name, picture, tolerance);
 }
 
-}  // namespace kor::testsupport
+}  // namespace testsupport

@@ -15,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kor::testsupport {
+namespace testsupport {
 
 // An RGBA picture, 8 bits per channel, rows from the top, no padding.
 struct Picture {
@@ -47,4 +47,4 @@ inline void ExpectMatchesGolden(const std::string& name, const Picture& picture,
   EXPECT_TRUE(MatchesGolden(name, picture, tolerance));
 }
 
-}  // namespace kor::testsupport
+}  // namespace testsupport

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-namespace kor::testsupport {
+namespace testsupport {
 
 using namespace std::chrono_literals;
 
@@ -156,4 +156,4 @@ int StartedProgram::WaitForExit(std::chrono::seconds Timeout) {
   return -1;
 }
 
-}  // namespace kor::testsupport
+}  // namespace testsupport

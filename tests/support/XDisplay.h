@@ -11,7 +11,7 @@
 
 #include "tests/support/Golden.h"
 
-namespace kor::testsupport {
+namespace testsupport {
 
 // Command's standard output; empty when it cannot run.
 std::string CommandOutput(const std::string& Command);
@@ -89,4 +89,4 @@ class StartedProgram {
   pid_t group_ = -1;
 };
 
-}  // namespace kor::testsupport
+}  // namespace testsupport

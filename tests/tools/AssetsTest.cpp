@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 #include "tools/makeassets/MakeAssets.h"
 
 namespace {
@@ -14,8 +14,8 @@ const std::string AssetsDir = KOR_ASSETS_DIR;
 void ExpectSameAsCommitted(const std::string& directory) {
   for (const TAssetFile& file : MakeAssetFiles()) {
     SCOPED_TRACE(file.Name);
-    const std::vector<uint8_t> made = ReadBytes(directory + "/" + file.Name);
-    const std::vector<uint8_t> committed = ReadBytes(AssetsDir + "/" + file.Name);
+    const std::vector<uint8_t> made = testsupport::ReadBytes(directory + "/" + file.Name);
+    const std::vector<uint8_t> committed = testsupport::ReadBytes(AssetsDir + "/" + file.Name);
     ASSERT_FALSE(committed.empty()) << "missing from assets/; run makeassets assets";
     EXPECT_EQ(made.size(), committed.size());
     EXPECT_TRUE(made == committed)
@@ -24,13 +24,13 @@ void ExpectSameAsCommitted(const std::string& directory) {
 }
 
 TEST(Assets, RegeneratedFilesEqualTheCommittedOnesByteForByte) {
-  TTempDirectory dir("assets_lib");
+  testsupport::TempDirectory dir("assets_lib");
   WriteAssetFiles(dir.Path());
   ExpectSameAsCommitted(dir.Path());
 }
 
 TEST(Assets, TheCommandWritesTheSameFiles) {
-  TTempDirectory dir("assets_cmd");
+  testsupport::TempDirectory dir("assets_cmd");
   const std::string command =
       std::string(KOR_MAKEASSETS) + " " + dir.Path() + " > " + dir.File("out.txt");
   ASSERT_EQ(std::system(command.c_str()), 0);

@@ -14,7 +14,7 @@
 #include "anim/Wisp.h"
 #include "model/LoadModel.h"
 #include "model/TextureRecorder.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 #include "tools/makeassets/WispFigure.h"
 
 namespace {
@@ -287,7 +287,7 @@ TEST(WispFigure, BitmapsAreEightBitPalettised) {
   for (const TCase& c : {TCase{WispBodyTextureName, 128}, TCase{WispPedestalTextureName, 64},
                          TCase{"meta.bmp", 256}}) {
     SCOPED_TRACE(c.Name);
-    const std::vector<uint8_t> b = ReadBytes(AssetsDir + "/" + c.Name);
+    const std::vector<uint8_t> b = testsupport::ReadBytes(AssetsDir + "/" + c.Name);
     ASSERT_GT(b.size(), 1078u);
     auto u32 = [&](size_t at) {
       return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;

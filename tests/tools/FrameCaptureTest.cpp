@@ -5,7 +5,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 namespace {
 
@@ -210,7 +210,7 @@ TEST(FrameCaptureFile, UnknownKindsAndFormatsAreRefused) {
 }
 
 TEST(FrameCaptureFile, FilesLoadCompressedOrPlainAndMissingOnesAreNamed) {
-  TTempDirectory dir("frame_capture");
+  testsupport::TempDirectory dir("frame_capture");
   const FrameCapture f = SampleFrame();
   std::string error;
   ASSERT_TRUE(SaveCapture(dir.File("a.korframe"), f, error)) << error;

@@ -12,7 +12,7 @@
 
 #include "platform/d3d/DeviceCore.h"
 #include "platform/display/Rgb565.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 #include "tools/korcapture/FrameRecorder.h"
 #include "tools/korreplay/DeviceReplay.h"
 #include "tools/korreplay/PixelCompare.h"
@@ -323,7 +323,7 @@ int ExitCode(const std::string& command) {
 // The two commands end to end: a capture of two figures in a 320 x 240 view, its replay table
 // and pictures, and the refusals of bad arguments and files.
 TEST(FrameCaptureCommands, CaptureThenReplayWritesTheTableAndPictures) {
-  TTempDirectory dir("frame_commands");
+  testsupport::TempDirectory dir("frame_commands");
   const std::string file = dir.File("two.korframe");
   ASSERT_EQ(ExitCode("cd " KOR_ASSETS_DIR " && " KOR_CAPTURE " --size 320x240 --figures 2 3 " +
                      file + " >/dev/null"),
@@ -339,12 +339,12 @@ TEST(FrameCaptureCommands, CaptureThenReplayWritesTheTableAndPictures) {
   ASSERT_EQ(ExitCode(std::string(KOR_REPLAY) + " --runs 1 --out " + dir.Path() + " " + file +
                      " > " + table + " 2>/dev/null"),
             0);
-  const std::vector<uint8_t> text = ReadBytes(table);
+  const std::vector<uint8_t> text = testsupport::ReadBytes(table);
   EXPECT_NE(std::string(text.begin(), text.end()).find("| two | "), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(dir.File("two-ours.png")));
 
   EXPECT_EQ(ExitCode(std::string(KOR_CAPTURE) + " --size 5x5 1 x 2>/dev/null"), 2);
-  std::vector<uint8_t> bytes = ReadBytes(file);
+  std::vector<uint8_t> bytes = testsupport::ReadBytes(file);
   std::ofstream(dir.File("bad.korframe"), std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), 100);
   EXPECT_EQ(ExitCode(std::string(KOR_REPLAY) + " " + dir.File("bad.korframe") + " 2>/dev/null"), 1);

@@ -14,7 +14,7 @@
 
 #include "tests/support/LoadedModel.h"
 #include "tests/support/RunProgram.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 #include "tools/korconvert/ConvertError.h"
 #include "tools/korconvert/KorImport.h"
 
@@ -51,21 +51,21 @@ std::string Triangles(int count, bool ownMaterial) {
 // path still holding what it held before, with no staging files left beside it.
 void ExpectRefused(const std::string& in, const std::string& out, const std::string& expected) {
   const std::vector<uint8_t> before{'o', 'l', 'd'};
-  WriteBytes(out, before);
+  testsupport::WriteBytes(out, before);
   const auto entriesBefore =
       std::distance(fs::directory_iterator(fs::path(out).parent_path()), fs::directory_iterator());
   const auto run = RunProgram(Korconvert, {in, out});
   EXPECT_EQ(run.Status, 1) << run.Err;
   EXPECT_NE(run.Err.find(expected), std::string::npos) << run.Err;
   EXPECT_EQ(run.Err.rfind("korconvert: ", 0), 0u) << run.Err;
-  EXPECT_EQ(ReadBytes(out), before);
+  EXPECT_EQ(testsupport::ReadBytes(out), before);
   EXPECT_EQ(
       std::distance(fs::directory_iterator(fs::path(out).parent_path()), fs::directory_iterator()),
       entriesBefore);
 }
 
 TEST(KorConvertImport, SampleGetsTexturesColoursAndNormalsTheRendererDraws) {
-  TTempDirectory dir("korconvert_sample_import");
+  testsupport::TempDirectory dir("korconvert_sample_import");
   const auto run = RunProgram(Korconvert, {AssetsDir + "/samples/crate.obj", dir.File("c.kor")});
   ASSERT_EQ(run.Status, 0) << run.Err;
   const TLoadedModel model(dir.File("c.kor"));
@@ -148,7 +148,7 @@ TEST(KorConvertImport, FacesRunClockwiseSeenFromOutsideAsInTheDemoModel) {
 }
 
 TEST(KorConvertImport, PolygonOverTheIndexLimitBecomesFansOfTheSameTriangles) {
-  TTempDirectory dir("korconvert_long_polygon");
+  testsupport::TempDirectory dir("korconvert_long_polygon");
   constexpr int corners = 300;
   std::string obj, face = "f";
   for (int i = 0; i < corners; ++i) {
@@ -180,7 +180,7 @@ TEST(KorConvertImport, PolygonOverTheIndexLimitBecomesFansOfTheSameTriangles) {
 // The largest difference of any channel between a 4,096-colour ramp, written as File (PNG or
 // JPEG), and the 8-bit bitmap the converter makes of it.
 int RampError(const std::string& file) {
-  TTempDirectory dir("korconvert_quantise");
+  testsupport::TempDirectory dir("korconvert_quantise");
   constexpr int size = 64;
   std::vector<uint8_t> rgb;
   for (int y = 0; y < size; ++y) {
@@ -198,7 +198,7 @@ int RampError(const std::string& file) {
   WriteText(dir.File("q.obj"), Triangles(1, true));
   const auto run = RunProgram(Korconvert, {dir.File("q.obj"), dir.File("q.kor")});
   EXPECT_EQ(run.Status, 0) << run.Err;
-  const std::vector<uint8_t> bmp = ReadBytes(dir.File("ramp.bmp"));
+  const std::vector<uint8_t> bmp = testsupport::ReadBytes(dir.File("ramp.bmp"));
   EXPECT_GT(bmp.size(), 30u);
   if (bmp.size() <= 30) return 255;
   EXPECT_EQ(bmp[28], 8);  // bits per pixel
@@ -218,7 +218,7 @@ TEST(KorConvertImport, PngAndJpegTexturesOfManyColoursBecomeEightBitBitmaps) {
 }
 
 TEST(KorConvertImport, PointsBecomePointsLinesAreLeftOutWithANote) {
-  TTempDirectory dir("korconvert_primitives");
+  testsupport::TempDirectory dir("korconvert_primitives");
   WriteText(dir.File("p.obj"), "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 5 6 7\np 4\nl 1 2\nf 1 2 3\n");
   const auto run = RunProgram(Korconvert, {dir.File("p.obj"), dir.File("p.kor")});
   ASSERT_EQ(run.Status, 0) << run.Err;
@@ -237,7 +237,7 @@ TEST(KorConvertImport, PointsBecomePointsLinesAreLeftOutWithANote) {
 }
 
 TEST(KorConvertImport, TextureLargerThanTheDeviceTakesIsScaledDown) {
-  TTempDirectory dir("korconvert_large_texture");
+  testsupport::TempDirectory dir("korconvert_large_texture");
   std::vector<uint8_t> rgb(1500 * 700 * 3);
   for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>((i / 3 % 1500) / 6);
   WritePng(dir.File("wide.png"), 1500, 700, rgb);
@@ -258,7 +258,7 @@ TEST(KorConvertImport, TextureLargerThanTheDeviceTakesIsScaledDown) {
 }
 
 TEST(KorConvertImport, LongTextureNamesAreShortenedWithinTheFormatsLimit) {
-  TTempDirectory dir("korconvert_long_names");
+  testsupport::TempDirectory dir("korconvert_long_names");
   const std::string stem(250, 'n');
   WritePng(dir.File(stem + ".png"), 1, 1, {10, 20, 30});
   WriteText(dir.File("m.mtl"), "newmtl m0\nmap_Kd " + stem + ".png\n");
@@ -272,16 +272,16 @@ TEST(KorConvertImport, LongTextureNamesAreShortenedWithinTheFormatsLimit) {
 }
 
 TEST(KorConvertErrors, UnreadableUnsupportedAndEmptyInputs) {
-  TTempDirectory dir("korconvert_bad_inputs");
+  testsupport::TempDirectory dir("korconvert_bad_inputs");
   ExpectRefused(dir.File("missing.obj"), dir.File("out.kor"), "cannot read");
   WriteText(dir.File("noise.xyz"), "this is not a model\n");
   ExpectRefused(dir.File("noise.xyz"), dir.File("out.kor"), "cannot import");
   WriteText(dir.File("empty.obj"), "# nothing\nv 0 0 0\nv 1 0 0\n");
   ExpectRefused(dir.File("empty.obj"), dir.File("out.kor"), "holds no meshes: the scene is empty");
   ExpectRefused(AssetsDir + "/wisp2.kor", dir.File("out.fbx"), ".gltf, .glb or .obj");
-  std::vector<uint8_t> truncated = ReadBytes(AssetsDir + "/wisp2.kor");
+  std::vector<uint8_t> truncated = testsupport::ReadBytes(AssetsDir + "/wisp2.kor");
   truncated.resize(truncated.size() / 2);
-  WriteBytes(dir.File("half.kor"), truncated);
+  testsupport::WriteBytes(dir.File("half.kor"), truncated);
   ExpectRefused(dir.File("half.kor"), dir.File("out.gltf"), "half.kor");
   fs::create_directory(dir.File("folder.kor"));
   const auto folder =
@@ -295,7 +295,7 @@ TEST(KorConvertErrors, UnreadableUnsupportedAndEmptyInputs) {
 }
 
 TEST(KorConvertErrors, MissingTexturesOnTheWayInAndOut) {
-  TTempDirectory dir("korconvert_missing_texture");
+  testsupport::TempDirectory dir("korconvert_missing_texture");
   WriteText(dir.File("m.mtl"), "newmtl m0\nmap_Kd gone.png\n");
   WriteText(dir.File("t.obj"), Triangles(1, true));
   ExpectRefused(dir.File("t.obj"), dir.File("out.kor"), "gone.png");
@@ -305,7 +305,7 @@ TEST(KorConvertErrors, MissingTexturesOnTheWayInAndOut) {
 }
 
 TEST(KorConvertErrors, ScenesOverTheLimitsAreRefusedNamingTheLimit) {
-  TTempDirectory dir("korconvert_limits");
+  testsupport::TempDirectory dir("korconvert_limits");
   // 257 materials, each with a texture of its own.
   std::string mtl;
   for (int i = 0; i < 257; ++i) {
@@ -330,7 +330,7 @@ TEST(KorConvertErrors, ScenesOverTheLimitsAreRefusedNamingTheLimit) {
 }
 
 TEST(KorConvertErrors, WithinTheLimitsTheSameShapesConvert) {
-  TTempDirectory dir("korconvert_at_limits");
+  testsupport::TempDirectory dir("korconvert_at_limits");
   WriteText(dir.File("objects.obj"), Triangles(1024, false));
   const auto run = RunProgram(Korconvert, {dir.File("objects.obj"), dir.File("out.kor")});
   ASSERT_EQ(run.Status, 0) << run.Err;
@@ -341,8 +341,8 @@ TEST(KorConvertErrors, WithinTheLimitsTheSameShapesConvert) {
 // Whatever the importer makes of a damaged file, what korconvert writes is a file the loader
 // takes whole, with faces the renderer draws; or the file is refused with a converter message.
 TEST(KorConvertImport, DamagedObjFilesConvertToGoodFilesOrAreRefused) {
-  const std::vector<uint8_t> sample = ReadBytes(AssetsDir + "/samples/crate.obj");
-  TTempDirectory dir("korconvert_damaged");
+  const std::vector<uint8_t> sample = testsupport::ReadBytes(AssetsDir + "/samples/crate.obj");
+  testsupport::TempDirectory dir("korconvert_damaged");
   std::mt19937 random(16);
   int converted = 0, refused = 0;
   for (int round = 0; round < 300; ++round) {
@@ -364,7 +364,7 @@ TEST(KorConvertImport, DamagedObjFilesConvertToGoodFilesOrAreRefused) {
     std::ostringstream notes;
     TKorConversion conversion;
     try {
-      WriteBytes(dir.File("damaged.obj"), bytes);
+      testsupport::WriteBytes(dir.File("damaged.obj"), bytes);
       conversion = ImportScene(dir.File("damaged.obj"), nullptr, notes);
     } catch (const EKorConvertError&) {
       ++refused;

@@ -16,7 +16,7 @@
 #include "model/KorWriter.h"
 #include "tests/support/LoadedModel.h"
 #include "tests/support/RunProgram.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 #include "tools/makesample/SampleModel.h"
 
 namespace {
@@ -105,7 +105,7 @@ void ExpectSameModel(const TLoadedModel& a, const TLoadedModel& b) {
 }
 
 TEST(KorConvertRoundTrip, DemoModelThroughGltfKeepsTreeTransformsAndGeometry) {
-  TTempDirectory dir("korconvert_gltf");
+  testsupport::TempDirectory dir("korconvert_gltf");
   Convert(AssetsDir + "/wisp2.kor", dir.File("wisp.gltf"));
   EXPECT_TRUE(std::filesystem::exists(dir.File("wisp.bin")));
   Convert(dir.File("wisp.gltf"), dir.File("back.kor"));
@@ -123,13 +123,14 @@ TEST(KorConvertRoundTrip, DemoModelThroughGltfKeepsTreeTransformsAndGeometry) {
 }
 
 TEST(KorConvertRoundTrip, BinaryGltfKeepsTheSameModelWithItsPicturesInside) {
-  TTempDirectory dir("korconvert_glb");
+  testsupport::TempDirectory dir("korconvert_glb");
   Convert(AssetsDir + "/wisp2.kor", dir.File("wisp.glb"));
   EXPECT_FALSE(std::filesystem::exists(dir.File("wisp_body.png")));
   // The same file gives the same bytes.
-  TTempDirectory again("korconvert_glb_again");
+  testsupport::TempDirectory again("korconvert_glb_again");
   Convert(AssetsDir + "/wisp2.kor", again.File("wisp.glb"));
-  EXPECT_EQ(ReadBytes(dir.File("wisp.glb")), ReadBytes(again.File("wisp.glb")));
+  EXPECT_EQ(testsupport::ReadBytes(dir.File("wisp.glb")),
+            testsupport::ReadBytes(again.File("wisp.glb")));
   Convert(dir.File("wisp.glb"), dir.File("back.kor"));
   const TLoadedModel original(AssetsDir + "/wisp2.kor");
   const TLoadedModel back(dir.File("back.kor"));
@@ -146,7 +147,7 @@ std::pair<int, int> ObjWindings(const std::string& path) {
   std::vector<std::array<float, 3>> positions, normals;
   int counter = 0, clockwise = 0;
   std::istringstream text([&] {
-    const auto bytes = ReadBytes(path);
+    const auto bytes = testsupport::ReadBytes(path);
     return std::string(bytes.begin(), bytes.end());
   }());
   for (std::string line; std::getline(text, line);) {
@@ -178,9 +179,9 @@ std::pair<int, int> ObjWindings(const std::string& path) {
 }
 
 TEST(KorConvertRoundTrip, ObjPlacesEveryVertexInWorldSpaceWithItsMaterials) {
-  TTempDirectory dir("korconvert_obj");
+  testsupport::TempDirectory dir("korconvert_obj");
   Convert(AssetsDir + "/wisp2.kor", dir.File("wisp.obj"));
-  const auto mtlBytes = ReadBytes(dir.File("wisp.mtl"));
+  const auto mtlBytes = testsupport::ReadBytes(dir.File("wisp.mtl"));
   const std::string mtlText(mtlBytes.begin(), mtlBytes.end());
   EXPECT_NE(mtlText.find("map_Kd wisp_body.png"), std::string::npos) << mtlText;
   EXPECT_NE(mtlText.find("map_Kd wisp_base.png"), std::string::npos) << mtlText;
@@ -216,7 +217,7 @@ TEST(KorConvertRoundTrip, ObjPlacesEveryVertexInWorldSpaceWithItsMaterials) {
 }
 
 TEST(KorConvertRoundTrip, ObjectOfTwoTexturesGoesOutAsOneMeshPerTexture) {
-  TTempDirectory dir("korconvert_two_textures");
+  testsupport::TempDirectory dir("korconvert_two_textures");
   for (const char* name : {"wisp_body.bmp", "wisp_base.bmp"}) {
     std::filesystem::copy_file(AssetsDir + "/" + name, dir.File(name));
   }
@@ -236,7 +237,7 @@ TEST(KorConvertRoundTrip, ObjectOfTwoTexturesGoesOutAsOneMeshPerTexture) {
   }
   object.Faces = {{{0, 2, 1}, 6, 0}, {{0, 3, 2}, 6, 1}};
   file.Objects = {object};
-  WriteBytes(dir.File("two.kor"), EncodeKorFile(file));
+  testsupport::WriteBytes(dir.File("two.kor"), EncodeKorFile(file));
   Convert(dir.File("two.kor"), dir.File("two.gltf"));
   Convert(dir.File("two.gltf"), dir.File("back.kor"));
   const TLoadedModel back(dir.File("back.kor"));
@@ -258,7 +259,7 @@ TEST(KorConvertRoundTrip, ObjectOfTwoTexturesGoesOutAsOneMeshPerTexture) {
 
 // The positions of an OBJ file's "v" lines.
 std::vector<std::array<float, 3>> ObjPositions(const std::string& path) {
-  const auto bytes = ReadBytes(path);
+  const auto bytes = testsupport::ReadBytes(path);
   std::istringstream text(std::string(bytes.begin(), bytes.end()));
   std::vector<std::array<float, 3>> out;
   for (std::string line; std::getline(text, line);) {
@@ -273,7 +274,7 @@ std::vector<std::array<float, 3>> ObjPositions(const std::string& path) {
 // Local turns and Base moves: the renderer applies Local first (Local x Base), and a child's
 // transform before its parent's. Export must place vertices the same way.
 TEST(KorConvertRoundTrip, ExportComposesLocalThenBaseThenTheParent) {
-  TTempDirectory dir("korconvert_matrices");
+  testsupport::TempDirectory dir("korconvert_matrices");
   std::filesystem::copy_file(AssetsDir + "/wisp_body.bmp", dir.File("wisp_body.bmp"));
   TKorFileRecord file;
   file.TextureNames = {"wisp_body.bmp"};
@@ -295,7 +296,7 @@ TEST(KorConvertRoundTrip, ExportComposesLocalThenBaseThenTheParent) {
     object->Faces = {{{0, 1, 2}, 6, 0}};
   }
   file.Objects = {parent, child};
-  WriteBytes(dir.File("m.kor"), EncodeKorFile(file));
+  testsupport::WriteBytes(dir.File("m.kor"), EncodeKorFile(file));
   Convert(dir.File("m.kor"), dir.File("m.obj"));
   const auto positions = ObjPositions(dir.File("m.obj"));
   const auto has = [&](float x, float y, float z) {
@@ -321,12 +322,14 @@ TEST(KorConvertRoundTrip, ExportComposesLocalThenBaseThenTheParent) {
 TEST(KorConvertSample, GeneratorAndConverterRemakeTheCommittedFiles) {
   const std::string samples = AssetsDir + "/samples";
   for (const TSampleFile& file : MakeSampleFiles()) {
-    EXPECT_EQ(file.Bytes, ReadBytes(samples + "/" + file.Name)) << file.Name << " differs";
+    EXPECT_EQ(file.Bytes, testsupport::ReadBytes(samples + "/" + file.Name))
+        << file.Name << " differs";
   }
-  TTempDirectory dir("korconvert_sample");
+  testsupport::TempDirectory dir("korconvert_sample");
   Convert(samples + "/crate.obj", dir.File("crate.kor"));
   for (const char* name : {"crate.kor", "crate_wood.bmp", "white.bmp"}) {
-    EXPECT_EQ(ReadBytes(dir.File(name)), ReadBytes(samples + "/" + name)) << name << " differs";
+    EXPECT_EQ(testsupport::ReadBytes(dir.File(name)), testsupport::ReadBytes(samples + "/" + name))
+        << name << " differs";
   }
 }
 

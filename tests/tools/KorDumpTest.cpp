@@ -8,7 +8,7 @@
 #include <string>
 
 #include "model/KorWriter.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ TEST(KorDump, ShowsTheDemoModelsTableAndTree) {
 }
 
 TEST(KorDump, ShowsRepeatsTrailingBytesAndObjectsOutsideTheTree) {
-  TTempDirectory dir("kordump_shapes");
+  testsupport::TempDirectory dir("kordump_shapes");
   TKorFileRecord file;
   file.TextureNames = {"wisp_body.bmp", "wisp_body.bmp"};
   TKorObjectRecord root, orphan;
@@ -55,7 +55,7 @@ TEST(KorDump, ShowsRepeatsTrailingBytesAndObjectsOutsideTheTree) {
   file.Objects = {root, orphan};
   std::vector<uint8_t> bytes = EncodeKorFile(file);
   bytes.push_back(0x55);
-  WriteBytes(dir.File("m.kor"), bytes);
+  testsupport::WriteBytes(dir.File("m.kor"), bytes);
   std::filesystem::copy_file(AssetsDir + "/wisp_body.bmp", dir.File("wisp_body.bmp"));
   const TDump dump(dir.File("m.kor"));
   ASSERT_EQ(dump.Status, 0) << dump.Err;
@@ -66,13 +66,13 @@ TEST(KorDump, ShowsRepeatsTrailingBytesAndObjectsOutsideTheTree) {
 }
 
 TEST(KorDump, ReportsTheLoadersMessageForABadFile) {
-  TTempDirectory dir("kordump_bad");
+  testsupport::TempDirectory dir("kordump_bad");
   for (const char* bitmap : {"wisp_body.bmp", "wisp_base.bmp"}) {
     std::filesystem::copy_file(AssetsDir + "/" + bitmap, dir.File(bitmap));
   }
-  std::vector<uint8_t> bytes = ReadBytes(AssetsDir + "/wisp2.kor");
+  std::vector<uint8_t> bytes = testsupport::ReadBytes(AssetsDir + "/wisp2.kor");
   bytes.resize(1000);
-  WriteBytes(dir.File("cut.kor"), bytes);
+  testsupport::WriteBytes(dir.File("cut.kor"), bytes);
   const TDump cut(dir.File("cut.kor"));
   EXPECT_EQ(cut.Status, 1);
   EXPECT_TRUE(cut.Out.empty());
@@ -81,8 +81,9 @@ TEST(KorDump, ReportsTheLoadersMessageForABadFile) {
   EXPECT_NE(cut.Err.find(" vertices; the file has room for at most 22"), std::string::npos)
       << cut.Err;
 
-  TTempDirectory bare("kordump_bare");
-  WriteBytes(bare.File("wisp2.kor"), ReadBytes(AssetsDir + "/wisp2.kor"));  // no bitmaps here
+  testsupport::TempDirectory bare("kordump_bare");
+  testsupport::WriteBytes(bare.File("wisp2.kor"),
+                          testsupport::ReadBytes(AssetsDir + "/wisp2.kor"));  // no bitmaps here
   const TDump missing(bare.File("wisp2.kor"));
   EXPECT_EQ(missing.Status, 1);
   EXPECT_NE(missing.Err.find("byte 4: texture name 0: cannot load bitmap \"" +
@@ -97,11 +98,11 @@ TEST(KorDump, BytesFromTheFileReachTheTerminalEscaped) {
             "a\\x1b[2Jb\\x07\\x0d\\x0a\\x00\\x7f\\xff\\\\");
 
   // A texture name with escape sequences and a bell: the loader's message names it escaped.
-  TTempDirectory dir("kordump_escapes");
+  testsupport::TempDirectory dir("kordump_escapes");
   TKorFileRecord file;
   file.TextureNames = {std::string("\x1b]0;owned\x07.bmp")};
   file.Objects = {TKorObjectRecord{}};
-  WriteBytes(dir.File("m.kor"), EncodeKorFile(file));
+  testsupport::WriteBytes(dir.File("m.kor"), EncodeKorFile(file));
   const TDump dump(dir.File("m.kor"));
   EXPECT_EQ(dump.Status, 1);
   EXPECT_EQ(dump.Err.find('\x1b'), std::string::npos) << dump.Err;

@@ -32,6 +32,6 @@ TBitmapFacts ReadBitmapFacts(const std::string& Path) {
 
 const TKorTexdata* TBitmapProbe::MakeTextureFromFile(const std::string& Path,
                                                      const std::string& Name) {
-  facts[Name] = ReadBitmapFacts(Path);
+  facts_[Name] = ReadBitmapFacts(Path);
   return TKorTextureRecorder::MakeTextureFromFile(Path, Name);
 }

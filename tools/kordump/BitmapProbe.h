@@ -22,10 +22,10 @@ class TBitmapProbe : public TKorTextureRecorder {
   const TKorTexdata* MakeTextureFromFile(const std::string& Path, const std::string& Name) override;
 
   // What was read for each bare name.
-  const std::map<std::string, TBitmapFacts>& Facts() const { return facts; }
+  const std::map<std::string, TBitmapFacts>& Facts() const { return facts_; }
 
  private:
-  std::map<std::string, TBitmapFacts> facts;
+  std::map<std::string, TBitmapFacts> facts_;
 };
 
 // Reads the file and info headers of a Windows bitmap; throws std::runtime_error saying why

@@ -54,7 +54,7 @@ std::string MatrixText(const Matrix4& m) {
 class TPrinter {
  public:
   TPrinter(std::ostream& out, const TKorModelIndex& index, const TBitmapFactsByName& facts)
-      : out(out), index(index), facts(facts) {}
+      : out_(out), index_(index), facts_(facts) {}
 
   void Header(const std::string& fileName) const;
   void TextureTable() const;
@@ -67,75 +67,75 @@ class TPrinter {
   void Object(const TKorObject* object, int depth) const;
   void Faces(const TKorObject& object, const std::string& pad) const;
 
-  std::ostream& out;
-  const TKorModelIndex& index;
-  const TBitmapFactsByName& facts;
+  std::ostream& out_;
+  const TKorModelIndex& index_;
+  const TBitmapFactsByName& facts_;
 };
 
 void TPrinter::Header(const std::string& fileName) const {
-  out << PrintableText(fileName) << ": " << index.FileSize << " bytes";
-  if (index.BytesRead < index.FileSize) {
-    out << ", of which the last " << index.FileSize - index.BytesRead << " are not read";
+  out_ << PrintableText(fileName) << ": " << index_.FileSize << " bytes";
+  if (index_.BytesRead < index_.FileSize) {
+    out_ << ", of which the last " << index_.FileSize - index_.BytesRead << " are not read";
   }
-  out << "\n";
+  out_ << "\n";
 }
 
 void TPrinter::TextureTable() const {
-  const size_t count = index.TextureNames.size();
-  out << "Texture table: " << count << (count == 1 ? " entry" : " entries") << "\n";
+  const size_t count = index_.TextureNames.size();
+  out_ << "Texture table: " << count << (count == 1 ? " entry" : " entries") << "\n";
   for (size_t entry = 0; entry < count; ++entry) {
-    const std::string& name = index.TextureNames[entry];
-    out << "  [" << entry << "] \"" << PrintableText(name) << "\"";
-    const int first = TableEntryOf(index.Textures[entry]);
+    const std::string& name = index_.TextureNames[entry];
+    out_ << "  [" << entry << "] \"" << PrintableText(name) << "\"";
+    const int first = TableEntryOf(index_.Textures[entry]);
     if (first != static_cast<int>(entry)) {
-      out << "  same texture as [" << first << "]\n";
+      out_ << "  same texture as [" << first << "]\n";
       continue;
     }
-    const auto known = facts.find(name);
-    if (known != facts.end()) {
-      out << "  " << known->second.Width << " x " << known->second.Height << ", "
-          << known->second.BitsPerPixel << " bits per pixel";
+    const auto known = facts_.find(name);
+    if (known != facts_.end()) {
+      out_ << "  " << known->second.Width << " x " << known->second.Height << ", "
+           << known->second.BitsPerPixel << " bits per pixel";
     }
-    out << "\n";
+    out_ << "\n";
   }
 }
 
 int TPrinter::IndexOf(const TKorObject* object) const {
-  for (size_t i = 0; i < index.Objects.size(); ++i) {
-    if (index.Objects[i] == object) return static_cast<int>(i);
+  for (size_t i = 0; i < index_.Objects.size(); ++i) {
+    if (index_.Objects[i] == object) return static_cast<int>(i);
   }
   return -1;
 }
 
 int TPrinter::TableEntryOf(const TKorTexdata* texture) const {
-  for (size_t i = 0; i < index.Textures.size(); ++i) {
-    if (index.Textures[i] == texture) return static_cast<int>(i);
+  for (size_t i = 0; i < index_.Textures.size(); ++i) {
+    if (index_.Textures[i] == texture) return static_cast<int>(i);
   }
   return -1;
 }
 
 void TPrinter::Tree(const TKorObject* root) const {
   int inTree = 0;
-  for (const TKorObject* object : index.Objects) inTree += object != nullptr;
-  out << "Objects: " << index.Objects.size() << " in the file, " << inTree
-      << " in the tree (children listed in the order the tree walks them)\n";
+  for (const TKorObject* object : index_.Objects) inTree += object != nullptr;
+  out_ << "Objects: " << index_.Objects.size() << " in the file, " << inTree
+       << " in the tree (children listed in the order the tree walks them)\n";
   Object(root, 0);
 }
 
 void TPrinter::Object(const TKorObject* object, int depth) const {
   const std::string pad(static_cast<size_t>(2 + 2 * depth), ' ');
   const int i = IndexOf(object);
-  out << pad << "#" << i << " " << TagText(object->Tag);
-  const int parent = index.ParentIndexes[static_cast<size_t>(i)];
-  out << (parent < 0 ? "  root" : "  child of #" + std::to_string(parent)) << "\n";
-  out << pad << "  vertices " << object->VertexCount << ", faces " << object->FaceCount
-      << ", points " << object->PointCount << ", plain faces " << object->PlainFaceCount << "\n";
+  out_ << pad << "#" << i << " " << TagText(object->Tag);
+  const int parent = index_.ParentIndexes[static_cast<size_t>(i)];
+  out_ << (parent < 0 ? "  root" : "  child of #" + std::to_string(parent)) << "\n";
+  out_ << pad << "  vertices " << object->VertexCount << ", faces " << object->FaceCount
+       << ", points " << object->PointCount << ", plain faces " << object->PlainFaceCount << "\n";
   if (object->VertexCount + object->PointCount > 0) {
-    out << pad << "  box " << Triple(object->BoxMin.x, object->BoxMin.y, object->BoxMin.z) << " to "
-        << Triple(object->BoxMax.x, object->BoxMax.y, object->BoxMax.z) << "\n";
+    out_ << pad << "  box " << Triple(object->BoxMin.x, object->BoxMin.y, object->BoxMin.z)
+         << " to " << Triple(object->BoxMax.x, object->BoxMax.y, object->BoxMax.z) << "\n";
   }
-  out << pad << "  Local " << MatrixText(object->Local) << "; Base " << MatrixText(object->Base)
-      << "\n";
+  out_ << pad << "  Local " << MatrixText(object->Local) << "; Base " << MatrixText(object->Base)
+       << "\n";
   Faces(*object, pad);
   for (const TKorObject* child = object->FirstChild; child != nullptr; child = child->Next) {
     Object(child, depth + 1);
@@ -153,20 +153,20 @@ void TPrinter::Faces(const TKorObject& object, const std::string& pad) const {
     fewest = std::min(fewest, face.Count);
     most = std::max(most, face.Count);
   }
-  out << pad << "  faces of " << fewest << " to " << most << " indices; textures";
-  for (const auto& [entry, count] : byTexture) out << " [" << entry << "] x " << count;
-  out << "; flags";
+  out_ << pad << "  faces of " << fewest << " to " << most << " indices; textures";
+  for (const auto& [entry, count] : byTexture) out_ << " [" << entry << "] x " << count;
+  out_ << "; flags";
   for (const auto& [flag, count] : byFlag) {
-    out << " " << flag << " x " << count << (flag == 6 ? " (drawn)" : "");
+    out_ << " " << flag << " x " << count << (flag == 6 ? " (drawn)" : "");
   }
-  out << "\n";
+  out_ << "\n";
 }
 
 void TPrinter::Outside() const {
-  for (size_t i = 0; i < index.Objects.size(); ++i) {
-    if (index.Objects[i] != nullptr) continue;
-    out << "  #" << i << " not in the tree (ParentIndex " << index.ParentIndexes[i]
-        << "); left out when loading\n";
+  for (size_t i = 0; i < index_.Objects.size(); ++i) {
+    if (index_.Objects[i] != nullptr) continue;
+    out_ << "  #" << i << " not in the tree (ParentIndex " << index_.ParentIndexes[i]
+         << "); left out when loading\n";
   }
 }
 

@@ -4,7 +4,7 @@
 
 #include "platform/ddraw/DDrawErrors.h"
 
-namespace d3drm_test {
+namespace testsupport {
 
 HRESULT FakeViewport::QueryInterface(REFIID Iid, void** Object) {
   if (Iid == IID_IUnknown || Iid == IID_IDirect3DViewport || Iid == IID_IDirect3DViewport2)
@@ -107,4 +107,4 @@ HRESULT FakeDirect3D::CreateViewport(IDirect3DViewport2** Viewport, IUnknown*) {
   return S_OK;
 }
 
-}  // namespace d3drm_test
+}  // namespace testsupport

@@ -13,7 +13,7 @@
 #include "platform/d3d/D3DInterfaces.h"
 #include "platform/d3d/Direct3D.h"
 
-namespace d3drm_test {
+namespace testsupport {
 
 class FakeViewport final : public platform::RefCounted<IDirect3DViewport2> {
  public:
@@ -105,4 +105,4 @@ class FakeDirect3D final : public platform::RefCounted<IDirect3D2> {
   FakeDirect3D() = default;
 };
 
-}  // namespace d3drm_test
+}  // namespace testsupport

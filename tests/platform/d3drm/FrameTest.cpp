@@ -6,8 +6,9 @@
 #include "platform/d3drm/Light.h"
 #include "tests/platform/d3drm/RMTestKit.h"
 
-namespace d3drm_test {
 namespace {
+
+using namespace testsupport;
 
 using platform::d3drm::Frame;
 using platform::d3drm::Matrix;
@@ -331,4 +332,3 @@ TEST_F(RMObjectTest, LightsKeepTypeAndColour) {
 }
 
 }  // namespace
-}  // namespace d3drm_test

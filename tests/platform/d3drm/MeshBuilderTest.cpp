@@ -8,10 +8,11 @@
 #include "platform/d3drm/Texture.h"
 #include "tests/platform/d3drm/RMTestKit.h"
 #include "tests/support/BmpBytes.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
-namespace d3drm_test {
 namespace {
+
+using namespace testsupport;
 
 using platform::d3drm::MeshBuilder;
 
@@ -63,7 +64,7 @@ TEST_F(MeshBuilderTest, LoadsACubeWithItsNormals) {
 TEST_F(MeshBuilderTest, GeneratedNormalsAreFiniteUnitVectorsForHugeAndTinyCoordinates) {
   // Two squares without normals, one near the float limit, one near its smallest steps: their
   // area-weighted cross products overflow or vanish in float.
-  TTempDirectory dir{"d3drm_normals"};
+  testsupport::TempDirectory dir{"d3drm_normals"};
   std::ofstream(dir.File("extremes.x"))
       << "xof 0302txt 0032\nMesh {\n 8;\n"
          " -3e38;-3e38;0;, -3e38;3e38;0;, 3e38;3e38;0;, 3e38;-3e38;0;,\n"
@@ -342,7 +343,7 @@ TEST_F(TextureTest, FilesThatAreMissingOrNotBitmapsAreRefused) {
 }
 
 TEST_F(TextureTest, AFileDeclaringAHugePictureIsRefusedWithTheReason) {
-  TTempDirectory dir{"d3drm_texture"};
+  testsupport::TempDirectory dir{"d3drm_texture"};
   testsupport::WriteBytes(
       dir.File("huge.bmp"),
       testsupport::BmpBytes({65535, 65535, 8, 0, 0}, std::vector<std::uint8_t>(64)));
@@ -356,4 +357,3 @@ TEST_F(TextureTest, AFileDeclaringAHugePictureIsRefusedWithTheReason) {
 }
 
 }  // namespace
-}  // namespace d3drm_test

@@ -10,7 +10,7 @@
 #include "platform/d3drm/Direct3DRM.h"
 #include "platform/d3drm/RMMath.h"
 
-namespace d3drm_test {
+namespace testsupport {
 
 inline ::testing::AssertionResult VectorNear(const D3DVECTOR& Actual, const D3DVECTOR& Expected,
                                              float Tolerance = 1e-5f) {
@@ -50,4 +50,4 @@ class RMTest : public ::testing::Test {
   long baseline_ = 0;
 };
 
-}  // namespace d3drm_test
+}  // namespace testsupport

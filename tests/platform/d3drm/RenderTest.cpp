@@ -11,8 +11,9 @@
 #include "tests/platform/d3drm/FakeDirect3D.h"
 #include "tests/platform/d3drm/RMTestKit.h"
 
-namespace d3drm_test {
 namespace {
+
+using namespace testsupport;
 
 using platform::d3drm::ClipVertex;
 using platform::d3drm::DepthClipper;
@@ -442,4 +443,3 @@ TEST(DepthClipperTest, KeepsWhatLiesBetweenThePlanesAndInterpolatesAcrossTheCuts
 }
 
 }  // namespace
-}  // namespace d3drm_test

@@ -9,8 +9,9 @@
 #include "tests/platform/d3drm/FakeDirect3D.h"
 #include "tests/platform/d3drm/RMTestKit.h"
 
-namespace d3drm_test {
 namespace {
+
+using namespace testsupport;
 
 using platform::d3drm::RMViewport;
 
@@ -286,4 +287,3 @@ TEST_F(ViewportTest, TheViewsRetainedModeSetUp) {
 }
 
 }  // namespace
-}  // namespace d3drm_test

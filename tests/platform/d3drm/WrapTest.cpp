@@ -10,8 +10,9 @@
 #include "platform/d3drm/Wrap.h"
 #include "tests/platform/d3drm/RMTestKit.h"
 
-namespace d3drm_test {
 namespace {
+
+using namespace testsupport;
 
 using platform::d3drm::Matrix;
 using platform::d3drm::MeshBuilder;
@@ -272,4 +273,3 @@ TEST_F(ChromeTest, TheViewsSetWrapSequence) {
 }
 
 }  // namespace
-}  // namespace d3drm_test

@@ -6,7 +6,6 @@
 
 #include "platform/d3drm/XFileReader.h"
 
-namespace d3drm_test {
 namespace {
 
 using platform::d3drm::ParseXFileMesh;
@@ -242,4 +241,3 @@ TEST(XFileReaderTest, MissingFilesAndMissingMeshesHaveTheirOwnResults) {
 }
 
 }  // namespace
-}  // namespace d3drm_test

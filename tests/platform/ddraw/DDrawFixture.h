@@ -1,4 +1,5 @@
-// A DirectDraw object on a clean emulated screen, and helpers to make and read surfaces.
+// A DirectDraw object on a clean emulated screen, and helpers to make surfaces (their pixels are
+// read and written with tests/support/SurfacePixels.h).
 // Each test ends with the desktop restored and every platform object given back.
 #pragma once
 
@@ -11,10 +12,13 @@
 #include "platform/display/ColorCoding.h"
 #include "platform/display/Screen.h"
 #include "platform/display/Window.h"
+#include "tests/support/ScreenState.h"
+#include "tests/support/SurfacePixels.h"
 
 class DDrawTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    testsupport::ResetScreenState();
     liveBefore_ = platform::LiveObjectCount();
     form_ = platform::CreateWindowRecord(nullptr, RECT{0, 0, 640, 480});
     ASSERT_EQ(DirectDrawCreate(nullptr, dd_.Put(), nullptr), DD_OK);
@@ -64,43 +68,12 @@ class DDrawTest : public ::testing::Test {
     return surface;
   }
 
-  // Reads or writes one pixel through Lock.
-  static DWORD Pixel(IDirectDrawSurface* Surface, LONG X, LONG Y) {
-    DDSURFACEDESC desc;
-    desc.dwSize = sizeof desc;
-    EXPECT_EQ(Surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-    const DWORD value = platform::ReadPixel(ViewOf(desc), X, Y);
-    Surface->Unlock(nullptr);
-    return value;
-  }
-  static void SetPixel(IDirectDrawSurface* Surface, LONG X, LONG Y, DWORD Value) {
-    DDSURFACEDESC desc;
-    desc.dwSize = sizeof desc;
-    ASSERT_EQ(Surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-    platform::WritePixel(ViewOf(desc), X, Y, Value);
-    Surface->Unlock(nullptr);
-  }
   static void FillWith(IDirectDrawSurface* Surface, DWORD Value) {
     DDBLTFX fx;
     fx.dwSize = sizeof fx;
     fx.dwFillColor = Value;
     ASSERT_EQ(Surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
   }
-  static platform::PixelView ViewOf(const DDSURFACEDESC& Desc) {
-    const DDPIXELFORMAT& pf = Desc.ddpfPixelFormat;
-    platform::PixelView view;
-    view.bits = static_cast<std::uint8_t*>(Desc.lpSurface);
-    view.pitch = Desc.lPitch;
-    view.width = static_cast<LONG>(Desc.dwWidth);
-    view.height = static_cast<LONG>(Desc.dwHeight);
-    view.bitCount =
-        (pf.dwFlags & DDPF_ZBUFFER) ? (pf.dwZBufferBitDepth == 16 ? 16 : 32) : pf.dwRGBBitCount;
-    view.redMask = pf.dwRBitMask;
-    view.greenMask = pf.dwGBitMask;
-    view.blueMask = pf.dwBBitMask;
-    return view;
-  }
-
   long liveBefore_ = 0;
   HWND form_ = nullptr;
   ComPtr<IDirectDraw> dd_;

@@ -1,7 +1,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d/Direct3D.h"
+#include "platform/ddraw/InterfaceRegistry.h"
 #include "tests/platform/ddraw/DDrawFixture.h"
 
 namespace {
@@ -71,17 +71,58 @@ TEST_F(DirectDrawObjectTest, ThePrimaryDriverHasNoHardwareAndEmulatesTexturesAnd
   EXPECT_EQ(dd_->GetCaps(&hw, nullptr), DDERR_INVALIDPARAMS);
 }
 
-TEST_F(DirectDrawObjectTest, BothInterfacesAreOneObjectAndDirect3DComesFromIt) {
+TEST_F(DirectDrawObjectTest, BothInterfacesAreOneObject) {
   ComPtr<IUnknown> fromFirst, fromSecond;
   dd_->QueryInterface(IID_IUnknown, fromFirst.PutVoid());
   dd2_->QueryInterface(IID_IUnknown, fromSecond.PutVoid());
   EXPECT_EQ(fromFirst.Get(), fromSecond.Get());
-  ComPtr<IDirect3D2> d3d;
-  EXPECT_EQ(dd2_->QueryInterface(IID_IDirect3D2, d3d.PutVoid()), DD_OK);
-  EXPECT_TRUE(d3d);
   ComPtr<IUnknown> none;
   EXPECT_EQ(dd_->QueryInterface(IID_IDirectDrawSurface, none.PutVoid()), E_NOINTERFACE);
   EXPECT_FALSE(none);
+}
+
+// Interfaces a layer above registers (as Direct3D does) and what they answer: the object asked.
+constexpr IID kAddedToDirectDraw = GuidFromString("{0A0A0A0A-1111-2222-3333-444455556601}");
+constexpr IID kAddedToTextures = GuidFromString("{0A0A0A0A-1111-2222-3333-444455556602}");
+constexpr IID kNeverAdded = GuidFromString("{0A0A0A0A-1111-2222-3333-444455556603}");
+
+HRESULT AnswerWithOwner(IDirectDraw* Owner, void** Object) {
+  Owner->AddRef();
+  *Object = Owner;
+  return DD_OK;
+}
+
+HRESULT AnswerWithSurface(IDirectDrawSurface* Surface, void** Object) {
+  Surface->AddRef();
+  *Object = Surface;
+  return DD_OK;
+}
+
+TEST_F(DirectDrawObjectTest, InterfacesRegisteredByALayerAboveAreHandedOutOnTheirObjects) {
+  Windowed();
+  platform::RegisterDirectDrawInterface(kAddedToDirectDraw, AnswerWithOwner);
+  platform::RegisterSurfaceInterface(kAddedToTextures, DDSCAPS_TEXTURE, AnswerWithSurface);
+
+  ComPtr<IUnknown> added;
+  EXPECT_EQ(dd2_->QueryInterface(kAddedToDirectDraw, added.PutVoid()), DD_OK);
+  EXPECT_EQ(added.Get(), static_cast<IUnknown*>(dd_.Get()));
+  ComPtr<IUnknown> none;
+  EXPECT_EQ(dd_->QueryInterface(kNeverAdded, none.PutVoid()), E_NOINTERFACE);
+  EXPECT_FALSE(none);
+
+  // Only surfaces whose caps hold the registered bits answer.
+  DDSURFACEDESC desc =
+      Desc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY);
+  desc.dwWidth = desc.dwHeight = 8;
+  ComPtr<IDirectDrawSurface> texture;
+  ASSERT_EQ(dd2_->CreateSurface(&desc, texture.Put(), nullptr), DD_OK);
+  ComPtr<IUnknown> fromTexture;
+  EXPECT_EQ(texture->QueryInterface(kAddedToTextures, fromTexture.PutVoid()), DD_OK);
+  EXPECT_EQ(fromTexture.Get(), static_cast<IUnknown*>(texture.Get()));
+  ComPtr<IDirectDrawSurface> plain = Offscreen(8, 8);
+  ComPtr<IUnknown> fromPlain;
+  EXPECT_EQ(plain->QueryInterface(kAddedToTextures, fromPlain.PutVoid()), E_NOINTERFACE);
+  EXPECT_FALSE(fromPlain);
 }
 
 struct ModeSeen {

@@ -13,7 +13,8 @@ class SurfaceBltTest : public DDrawTest {
   // Numbers every pixel of Surface: value = 100 * y + x.
   static void Number(IDirectDrawSurface* Surface, LONG Width, LONG Height) {
     for (LONG y = 0; y < Height; ++y)
-      for (LONG x = 0; x < Width; ++x) SetPixel(Surface, x, y, static_cast<DWORD>(100 * y + x));
+      for (LONG x = 0; x < Width; ++x)
+        testsupport::SetSurfacePixel(Surface, x, y, static_cast<DWORD>(100 * y + x));
   }
 };
 
@@ -27,7 +28,8 @@ TEST_F(SurfaceBltTest, AColourFillCoversTheRectangleOnly) {
   ASSERT_EQ(surface->Blt(&rect, nullptr, &rect, DDBLT_WAIT | DDBLT_COLORFILL, &fx), DD_OK);
   for (LONG y = 0; y < 3; ++y)
     for (LONG x = 0; x < 4; ++x)
-      EXPECT_EQ(Pixel(surface.Get(), x, y), (y == 1 && x >= 1 && x < 3) ? 0x07E0u : 0x1111u);
+      EXPECT_EQ(testsupport::SurfacePixel(surface.Get(), x, y),
+                (y == 1 && x >= 1 && x < 3) ? 0x07E0u : 0x1111u);
   fx.dwSize = 0;
   EXPECT_EQ(surface->Blt(&rect, nullptr, nullptr, DDBLT_COLORFILL, &fx), DDERR_INVALIDPARAMS);
 }
@@ -49,27 +51,27 @@ TEST_F(SurfaceBltTest, CopiesAndScalesByNearestPixel) {
   const RECT from{1, 1, 3, 3};
   const RECT same{0, 0, 2, 2};
   ASSERT_EQ(dst->Blt(&same, src.Get(), &from, DDBLT_WAIT, nullptr), DD_OK);
-  EXPECT_EQ(Pixel(dst.Get(), 0, 0), 101u);
-  EXPECT_EQ(Pixel(dst.Get(), 1, 1), 202u);
+  EXPECT_EQ(testsupport::SurfacePixel(dst.Get(), 0, 0), 101u);
+  EXPECT_EQ(testsupport::SurfacePixel(dst.Get(), 1, 1), 202u);
   const RECT doubled{4, 4, 8, 8};
   ASSERT_EQ(dst->Blt(&doubled, src.Get(), &from, DDBLT_WAIT, nullptr), DD_OK);
-  EXPECT_EQ(Pixel(dst.Get(), 4, 4), 101u);
-  EXPECT_EQ(Pixel(dst.Get(), 5, 5), 101u);
-  EXPECT_EQ(Pixel(dst.Get(), 6, 5), 102u);
-  EXPECT_EQ(Pixel(dst.Get(), 7, 7), 202u);
+  EXPECT_EQ(testsupport::SurfacePixel(dst.Get(), 4, 4), 101u);
+  EXPECT_EQ(testsupport::SurfacePixel(dst.Get(), 5, 5), 101u);
+  EXPECT_EQ(testsupport::SurfacePixel(dst.Get(), 6, 5), 102u);
+  EXPECT_EQ(testsupport::SurfacePixel(dst.Get(), 7, 7), 202u);
 }
 
 TEST_F(SurfaceBltTest, TheSourceKeyLeavesKeyedPixelsOut) {
   ComPtr<IDirectDrawSurface> src = Offscreen(2, 1), dst = Offscreen(2, 1);
-  SetPixel(src.Get(), 0, 0, 0);
-  SetPixel(src.Get(), 1, 0, 0x1234);
+  testsupport::SetSurfacePixel(src.Get(), 0, 0, 0);
+  testsupport::SetSurfacePixel(src.Get(), 1, 0, 0x1234);
   FillWith(dst.Get(), 0x7777);
   EXPECT_EQ(dst->Blt(nullptr, src.Get(), nullptr, DDBLT_KEYSRC, nullptr), DDERR_NOCOLORKEY);
   DDCOLORKEY black{0, 0};
   ASSERT_EQ(src->SetColorKey(DDCKEY_SRCBLT, &black), DD_OK);
   ASSERT_EQ(dst->Blt(nullptr, src.Get(), nullptr, DDBLT_KEYSRC | DDBLT_WAIT, nullptr), DD_OK);
-  EXPECT_EQ(Pixel(dst.Get(), 0, 0), 0x7777u);
-  EXPECT_EQ(Pixel(dst.Get(), 1, 0), 0x1234u);
+  EXPECT_EQ(testsupport::SurfacePixel(dst.Get(), 0, 0), 0x7777u);
+  EXPECT_EQ(testsupport::SurfacePixel(dst.Get(), 1, 0), 0x1234u);
 }
 
 TEST_F(SurfaceBltTest, CopiesNeedTheSameFormatAndASourceRectangleInside) {
@@ -118,18 +120,18 @@ TEST_F(SurfaceBltTest, TheClipperCutsPrimaryBlitsToItsWindow) {
 
 TEST_F(SurfaceBltTest, BltFastCopiesWithAndWithoutTheSourceKey) {
   ComPtr<IDirectDrawSurface> src = Offscreen(3, 1), dst = Offscreen(5, 2);
-  SetPixel(src.Get(), 0, 0, 0);
-  SetPixel(src.Get(), 1, 0, 0x0101);
-  SetPixel(src.Get(), 2, 0, 0x0202);
+  testsupport::SetSurfacePixel(src.Get(), 0, 0, 0);
+  testsupport::SetSurfacePixel(src.Get(), 1, 0, 0x0101);
+  testsupport::SetSurfacePixel(src.Get(), 2, 0, 0x0202);
   FillWith(dst.Get(), 0x7777);
   DDCOLORKEY black{0, 0};
   src->SetColorKey(DDCKEY_SRCBLT, &black);
   ASSERT_EQ(dst->BltFast(2, 1, src.Get(), nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
-  EXPECT_EQ(Pixel(dst.Get(), 2, 1), 0x7777u);
-  EXPECT_EQ(Pixel(dst.Get(), 3, 1), 0x0101u);
-  EXPECT_EQ(Pixel(dst.Get(), 4, 1), 0x0202u);
+  EXPECT_EQ(testsupport::SurfacePixel(dst.Get(), 2, 1), 0x7777u);
+  EXPECT_EQ(testsupport::SurfacePixel(dst.Get(), 3, 1), 0x0101u);
+  EXPECT_EQ(testsupport::SurfacePixel(dst.Get(), 4, 1), 0x0202u);
   ASSERT_EQ(dst->BltFast(0, 0, src.Get(), nullptr, DDBLTFAST_NOCOLORKEY | DDBLTFAST_WAIT), DD_OK);
-  EXPECT_EQ(Pixel(dst.Get(), 0, 0), 0u);
+  EXPECT_EQ(testsupport::SurfacePixel(dst.Get(), 0, 0), 0u);
 }
 
 TEST_F(SurfaceBltTest, BltFastRefusesRectanglesItWouldHaveToCut) {
@@ -149,11 +151,13 @@ TEST_F(SurfaceBltTest, BltFastRefusesRectanglesItWouldHaveToCut) {
 
 TEST_F(SurfaceBltTest, ACopyWithinOneSurfaceSurvivesOverlap) {
   ComPtr<IDirectDrawSurface> surface = Offscreen(6, 1);
-  for (LONG x = 0; x < 6; ++x) SetPixel(surface.Get(), x, 0, static_cast<DWORD>(x + 1));
+  for (LONG x = 0; x < 6; ++x)
+    testsupport::SetSurfacePixel(surface.Get(), x, 0, static_cast<DWORD>(x + 1));
   const RECT first4{0, 0, 4, 1};
   ASSERT_EQ(surface->BltFast(2, 0, surface.Get(), &first4, DDBLTFAST_WAIT), DD_OK);
   const DWORD expected[6] = {1, 2, 1, 2, 3, 4};
-  for (LONG x = 0; x < 6; ++x) EXPECT_EQ(Pixel(surface.Get(), x, 0), expected[x]) << x;
+  for (LONG x = 0; x < 6; ++x)
+    EXPECT_EQ(testsupport::SurfacePixel(surface.Get(), x, 0), expected[x]) << x;
 }
 
 TEST_F(SurfaceBltTest, ADepthFillWritesTheZBuffer) {
@@ -167,7 +171,7 @@ TEST_F(SurfaceBltTest, ADepthFillWritesTheZBuffer) {
   fx.dwSize = sizeof fx;
   fx.dwFillDepth = 0xFFFF;
   ASSERT_EQ(z->Blt(nullptr, nullptr, nullptr, DDBLT_DEPTHFILL | DDBLT_WAIT, &fx), DD_OK);
-  EXPECT_EQ(Pixel(z.Get(), 1, 1), 0xFFFFu);
+  EXPECT_EQ(testsupport::SurfacePixel(z.Get(), 1, 1), 0xFFFFu);
   EXPECT_EQ(z->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DDERR_INVALIDPARAMS);
   ComPtr<IDirectDrawSurface> plain = Offscreen(2, 2);
   EXPECT_EQ(plain->Blt(nullptr, nullptr, nullptr, DDBLT_DEPTHFILL, &fx), DDERR_INVALIDPARAMS);

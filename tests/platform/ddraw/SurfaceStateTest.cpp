@@ -71,7 +71,8 @@ TEST_F(SurfaceStateTest, ADrawingContextCopiesABitmapKeepingItsIndexes) {
   ASSERT_EQ(texture->ReleaseDC(dc), DD_OK);
   EXPECT_EQ(texture->ReleaseDC(dc), DDERR_NODC);
   DeleteDC(bitmap);
-  for (LONG x = 0; x < 4; ++x) EXPECT_EQ(Pixel(texture.Get(), x, 0), DWORD(10 * (x + 1)));
+  for (LONG x = 0; x < 4; ++x)
+    EXPECT_EQ(testsupport::SurfacePixel(texture.Get(), x, 0), DWORD(10 * (x + 1)));
 }
 
 TEST_F(SurfaceStateTest, ColourKeysAreKeptPerKindAndCanBeRemoved) {
@@ -114,7 +115,8 @@ TEST_F(SurfaceStateTest, ALostSurfaceFailsEveryDrawingCallUntilRestored) {
   EXPECT_EQ(surface->BltFast(0, 0, source.Get(), nullptr, DDBLTFAST_WAIT), DDERR_SURFACELOST);
   source->Restore();
   ASSERT_EQ(surface->BltFast(0, 0, source.Get(), nullptr, DDBLTFAST_WAIT), DD_OK);
-  EXPECT_EQ(Pixel(surface.Get(), 3, 3), 0x1234u);  // the contents outlived the loss
+  EXPECT_EQ(testsupport::SurfacePixel(surface.Get(), 3, 3),
+            0x1234u);  // the contents outlived the loss
 }
 
 TEST_F(SurfaceStateTest, SystemMemorySurfacesAreNeverLost) {
@@ -128,7 +130,7 @@ TEST_F(SurfaceStateTest, SystemMemorySurfacesAreNeverLost) {
   for (IDirectDrawSurface* surface : {system.Get(), byDefault.Get()}) {
     EXPECT_EQ(surface->IsLost(), DD_OK);
     EXPECT_EQ(surface->BltFast(0, 0, system.Get(), nullptr, DDBLTFAST_WAIT), DD_OK);
-    EXPECT_EQ(Pixel(surface, 2, 2), 0x4321u);
+    EXPECT_EQ(testsupport::SurfacePixel(surface, 2, 2), 0x4321u);
   }
 }
 

@@ -65,11 +65,11 @@ TEST_F(SurfaceTest, FlippingShowsTheBackBuffer) {
   EXPECT_EQ(backDesc.ddsCaps.dwCaps & (DDSCAPS_BACKBUFFER | DDSCAPS_PRIMARYSURFACE),
             DDSCAPS_BACKBUFFER);
 
-  SetPixel(back.Get(), 3, 4, 0xF800);
-  SetPixel(primary.Get(), 3, 4, 0x001F);
+  testsupport::SetSurfacePixel(back.Get(), 3, 4, 0xF800);
+  testsupport::SetSurfacePixel(primary.Get(), 3, 4, 0x001F);
   ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
   EXPECT_EQ(platform::ReadPixel(platform::Screen::Get().View(), 3, 4), 0xF800u);
-  EXPECT_EQ(Pixel(back.Get(), 3, 4), 0x001Fu);  // the old front is the new back
+  EXPECT_EQ(testsupport::SurfacePixel(back.Get(), 3, 4), 0x001Fu);  // the old front is the new back
 
   DDSURFACEDESC lockDesc;
   lockDesc.dwSize = sizeof lockDesc;

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "platform/display/ColorCoding.h"
-#include "platform/gdi/DeviceContext.h"
 #include "platform/display/Screen.h"
 #include "platform/display/Window.h"
+#include "platform/gdi/DeviceContext.h"
 
 namespace {
 

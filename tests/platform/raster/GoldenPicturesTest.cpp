@@ -47,7 +47,7 @@ class GoldenPicturesTest : public ::testing::Test {
   }
 
   void Check(const std::string& name) {
-    EXPECT_TRUE(kor::testsupport::MatchesGolden(name, PictureOf(target_), kTolerance));
+    EXPECT_TRUE(testsupport::MatchesGolden(name, PictureOf(target_), kTolerance));
     EXPECT_TRUE(target_.BorderUntouched());
   }
 
@@ -139,8 +139,8 @@ TEST(GoldenDitherTest, DitherSmoothsA565Gradient) {
   band(0, 48);
   raster.SetRenderState(D3DRENDERSTATE_DITHERENABLE, 0);
   band(48, 96);
-  EXPECT_TRUE(kor::testsupport::MatchesGolden("07_dither_565_gradient_top_dithered_bottom_banded",
-                                              PictureOf(target), kTolerance));
+  EXPECT_TRUE(testsupport::MatchesGolden("07_dither_565_gradient_top_dithered_bottom_banded",
+                                         PictureOf(target), kTolerance));
 }
 
 TEST(GoldenDepthTest, ZBufferedInterpenetration) {
@@ -157,8 +157,8 @@ TEST(GoldenDepthTest, ZBufferedInterpenetration) {
   DrawList(raster, {Vertex(8, 8, 0xFFE0A020u, 0.2f), Vertex(88, 20, 0xFFE0A020u, 0.8f),
                     Vertex(30, 90, 0xFFE0A020u, 0.5f), Vertex(10, 60, 0xFF20A0E0u, 0.9f),
                     Vertex(90, 80, 0xFF20A0E0u, 0.1f), Vertex(60, 4, 0xFF20A0E0u, 0.4f)});
-  EXPECT_TRUE(kor::testsupport::MatchesGolden("08_z_buffer_cuts_two_piercing_triangles",
-                                              PictureOf(target), kTolerance));
+  EXPECT_TRUE(testsupport::MatchesGolden("08_z_buffer_cuts_two_piercing_triangles",
+                                         PictureOf(target), kTolerance));
 }
 
 }  // namespace

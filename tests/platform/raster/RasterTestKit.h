@@ -86,11 +86,11 @@ inline DrawResult DrawList(Rasterizer& raster, const std::vector<D3DTLVERTEX>& v
                                      static_cast<std::uint32_t>(indices.size()), flags);
 }
 
-inline kor::testsupport::Picture PictureOf(Surface16& s) {
-  return kor::testsupport::PictureFromRgb565(s.Origin(), s.Width(), s.Height(), s.Pitch());
+inline testsupport::Picture PictureOf(Surface16& s) {
+  return testsupport::PictureFromRgb565(s.Origin(), s.Width(), s.Height(), s.Pitch());
 }
-inline kor::testsupport::Picture PictureOf(Surface32& s) {
-  return kor::testsupport::PictureFromXrgb8888(s.Origin(), s.Width(), s.Height(), s.Pitch());
+inline testsupport::Picture PictureOf(Surface32& s) {
+  return testsupport::PictureFromXrgb8888(s.Origin(), s.Width(), s.Height(), s.Pitch());
 }
 
 // Configures a rasteriser for counting: every write adds 1 to the blue channel of a 32-bit

@@ -17,7 +17,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-using kor::testsupport::Picture;
+using testsupport::Picture;
 
 // The form's client size at start and the view's place in it (the side panel takes the right).
 constexpr int kClientWidth = 940, kClientHeight = 580;
@@ -43,18 +43,18 @@ ViewPixels CountView(const Picture& Shot, int Left, int Top, int Width, int Heig
 
 TEST(KorviewWindowTest, TheFigureShowsTheViewFollowsTheWindowAndQuitEndsTheProgram) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-  if (!kor::testsupport::WindowToolsPresent()) GTEST_SKIP() << "the X tools are missing";
+  if (!testsupport::WindowToolsPresent()) GTEST_SKIP() << "the X tools are missing";
   const std::string folder = ::testing::TempDir();
-  const kor::testsupport::DisplayLock lock;
-  kor::testsupport::StartedProgram program(folder, KOR_KORVIEW_PROGRAM,
-                                           {std::string(KOR_ASSETS_DIR) + "/wisp2.kor"});
+  const testsupport::DisplayLock lock;
+  testsupport::StartedProgram program(folder, KOR_KORVIEW_PROGRAM,
+                                      {std::string(KOR_ASSETS_DIR) + "/wisp2.kor"});
   ASSERT_TRUE(program.Running());
 
-  const auto window = kor::testsupport::WaitForWindow("korview - wisp2.kor");
+  const auto window = testsupport::WaitForWindow("korview - wisp2.kor");
   ASSERT_TRUE(window) << "the viewer's window did not open";
   std::this_thread::sleep_for(1s);
   const std::string shotPath = folder + "korview_window.png";
-  const auto shot = kor::testsupport::Screenshot(window->id, shotPath);
+  const auto shot = testsupport::Screenshot(window->id, shotPath);
   ASSERT_TRUE(shot);
   std::printf("screenshot: %s\n", shotPath.c_str());
   const int clientTop = shot->height - kClientHeight;  // below the menu bar
@@ -67,12 +67,12 @@ TEST(KorviewWindowTest, TheFigureShowsTheViewFollowsTheWindowAndQuitEndsTheProgr
   // Moved to the screen's corner and made 60 pixels wider: the view's new columns show its
   // black background, not the desktop behind a view that kept its old size.
   constexpr int kWider = 60;
-  ASSERT_TRUE(kor::testsupport::CommandSucceeds("xdotool windowmove " + window->id + " 0 0"));
-  ASSERT_TRUE(kor::testsupport::CommandSucceeds("xdotool windowsize " + window->id + " " +
-                                                std::to_string(kClientWidth + kWider) + " " +
-                                                std::to_string(shot->height)));
+  ASSERT_TRUE(testsupport::CommandSucceeds("xdotool windowmove " + window->id + " 0 0"));
+  ASSERT_TRUE(testsupport::CommandSucceeds("xdotool windowsize " + window->id + " " +
+                                           std::to_string(kClientWidth + kWider) + " " +
+                                           std::to_string(shot->height)));
   std::this_thread::sleep_for(2s);
-  const auto wider = kor::testsupport::Screenshot(window->id, folder + "korview_wider.png");
+  const auto wider = testsupport::Screenshot(window->id, folder + "korview_wider.png");
   ASSERT_TRUE(wider);
   ASSERT_EQ(wider->width, kClientWidth + kWider);
   const ViewPixels grown =

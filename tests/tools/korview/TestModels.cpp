@@ -67,10 +67,10 @@ TKorFileRecord GridModel(int Cells, float Size, int Objects) {
   return file;
 }
 
-std::string WriteModel(const TTempDirectory& Folder, const std::string& Name,
+std::string WriteModel(const testsupport::TempDirectory& Folder, const std::string& Name,
                        const TKorFileRecord& File) {
   std::filesystem::copy_file(std::string(KOR_ASSETS_DIR) + "/wisp_base.bmp", Folder.File("box.bmp"),
                              std::filesystem::copy_options::overwrite_existing);
-  WriteBytes(Folder.File(Name), EncodeKorFile(File));
+  testsupport::WriteBytes(Folder.File(Name), EncodeKorFile(File));
   return Folder.File(Name);
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "model/KorWriter.h"
-#include "tests/tools/TempDirectory.h"
+#include "tests/support/TempDirectory.h"
 
 // A box of edge Size centred at Centre: 8 vertices, 6 textured quads. With a Parent matrix
 // the box hangs as object 1 under an empty object 0 whose Local is Parent.
@@ -16,5 +16,5 @@ TKorFileRecord BoxModel(Vector3 Centre, float Size, const Matrix4* Parent = null
 TKorFileRecord GridModel(int Cells, float Size, int Objects);
 
 // Writes File as Folder/Name with "box.bmp" beside it; returns the file's path.
-std::string WriteModel(const TTempDirectory& Folder, const std::string& Name,
+std::string WriteModel(const testsupport::TempDirectory& Folder, const std::string& Name,
                        const TKorFileRecord& File);

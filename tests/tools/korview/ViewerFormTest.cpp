@@ -46,7 +46,7 @@ class ViewerFormTest : public ::testing::Test {
 
   HeadlessBackend* backend_ = nullptr;
   TViewerForm* form_ = nullptr;
-  TTempDirectory folder_{"korview_form"};
+  testsupport::TempDirectory folder_{"korview_form"};
 };
 
 TEST_F(ViewerFormTest, TheCommandLinesFileOpensWithItsFactsBeside) {
@@ -64,7 +64,7 @@ TEST_F(ViewerFormTest, TheCommandLinesFileOpensWithItsFactsBeside) {
 
 TEST_F(ViewerFormTest, ARejectedFileShowsTheLoadersMessageAndKeepsTheModel) {
   const TViewerModel* open = form_->Scene()->Model();
-  WriteBytes(folder_.File("bad.kor"), {0xFF, 0xFF, 0xFF, 0x7F});
+  testsupport::WriteBytes(folder_.File("bad.kor"), {0xFF, 0xFF, 0xFF, 0x7F});
   std::string expected;
   try {
     TKorTextureRecorder recorder;
@@ -173,7 +173,7 @@ TEST_F(ViewerFormTest, SavePictureWritesTheViewAsPng) {
   form_->FrameTick();
   const std::string png = folder_.File("shot.png");
   ASSERT_TRUE(form_->SavePicture(png));
-  const auto picture = kor::testsupport::ReadPng(png);
+  const auto picture = testsupport::ReadPng(png);
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->width, form_->KorvelRM1->Width());
   EXPECT_FALSE(form_->SavePicture(folder_.File("no such folder/shot.png")));

@@ -55,7 +55,7 @@ class ViewerSceneTest : public ::testing::Test {
     return DrawnPixels(view_, width, height);
   }
 
-  TTempDirectory folder_{"korview_scene"};
+  testsupport::TempDirectory folder_{"korview_scene"};
   THeadlessView view_;
   std::unique_ptr<TViewerScene> scene_;
 };
@@ -124,7 +124,7 @@ TEST_F(ViewerSceneTest, ARejectedFileLeavesTheOpenModelAsItWas) {
 
   auto bytes = EncodeKorFile(GridModel(4, 1, 1));
   bytes.resize(bytes.size() - 7);  // cut short inside the last object
-  WriteBytes(folder_.File("short.kor"), bytes);
+  testsupport::WriteBytes(folder_.File("short.kor"), bytes);
   EXPECT_THROW(scene_->Open(folder_.File("short.kor")), EKorModelError);
   EXPECT_THROW(scene_->Open(folder_.File("no such file.kor")), EKorModelError);
 
@@ -172,35 +172,35 @@ TEST_F(ViewerSceneTest, TheDemoFigureSwaysOnlyWhenSwitchedOn) {
 }
 
 TEST(HeadlessViewerTest, TheDemoFigureInTheViewersFraming) {
-  TTempDirectory folder("korview_picture");
+  testsupport::TempDirectory folder("korview_picture");
   std::ostringstream errors;
   const std::string png = folder.File("wisp2.png");
   ASSERT_EQ(RenderModelPicture(std::string(KOR_ASSETS_DIR) + "/wisp2.kor", png, 1, errors), 0)
       << errors.str();
   EXPECT_EQ(errors.str(), "");
-  const auto picture = kor::testsupport::ReadPng(png);
+  const auto picture = testsupport::ReadPng(png);
   ASSERT_TRUE(picture);
-  kor::testsupport::ExpectMatchesGolden("korview_wisp2", *picture, 8);
+  testsupport::ExpectMatchesGolden("korview_wisp2", *picture, 8);
 }
 
 // The sample converted from OBJ: upright on its plinth (the axis conversion at the root), its
 // outside toward the camera with counter-clockwise faces culled (the corner reversal).
 TEST(HeadlessViewerTest, TheConvertedSampleStandsUprightOnItsPlinth) {
-  TTempDirectory folder("korview_crate");
+  testsupport::TempDirectory folder("korview_crate");
   std::ostringstream errors;
   const std::string png = folder.File("crate.png");
   ASSERT_EQ(RenderModelPicture(std::string(KOR_ASSETS_DIR) + "/samples/crate.kor", png, 1, errors),
             0)
       << errors.str();
   EXPECT_EQ(errors.str(), "");
-  const auto picture = kor::testsupport::ReadPng(png);
+  const auto picture = testsupport::ReadPng(png);
   ASSERT_TRUE(picture);
-  kor::testsupport::ExpectMatchesGolden("korview_crate", *picture, 8);
+  testsupport::ExpectMatchesGolden("korview_crate", *picture, 8);
 }
 
 TEST(HeadlessViewerTest, ARejectedFileGivesTheLoadersMessage) {
-  TTempDirectory folder("korview_rejected");
-  WriteBytes(folder.File("bad.kor"), {1, 2, 3});
+  testsupport::TempDirectory folder("korview_rejected");
+  testsupport::WriteBytes(folder.File("bad.kor"), {1, 2, 3});
   std::ostringstream errors;
   EXPECT_EQ(RenderModelPicture(folder.File("bad.kor"), folder.File("bad.png"), 1, errors), 1);
   EXPECT_NE(errors.str().find(folder.File("bad.kor")), std::string::npos) << errors.str();

@@ -3,10 +3,11 @@
 // input back as events, shows message boxes and keeps the clock the timers run on.
 //
 // Two backends exist: the desktop one (SDL2 windows with Dear ImGui controls,
-// DesktopBackend.h) and the headless one (no window; message boxes and modal forms are
-// answered by a script, HeadlessBackend.h). A program chooses one with a single line at
-// start-up (UseDesktopBackend() or UseHeadlessBackend()); until then the application runs
-// headless with an empty script.
+// DesktopBackend.h, library kor_framework_desktop) and the headless one (no window; message
+// boxes and modal forms are answered by a script, HeadlessBackend.h, library
+// kor_framework_headless). The core names neither: a program chooses one with a single line at
+// start-up (UseDesktopBackend() or UseHeadlessBackend()); until then anything that needs the
+// backend fails with EBackendError.
 //
 // The message loop belongs to the core (TApplication::Run, TForm::ShowModal). Each pass it
 // asks the backend for one waiting event (DispatchEvent), fires a due timer, or runs the
