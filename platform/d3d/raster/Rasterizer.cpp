@@ -281,7 +281,7 @@ void Rasterizer::PrepareTriangle(const Batch& batch, const D3DTLVERTEX* vertices
 void Rasterizer::RasterizeTriangle(const Batch& batch, const RasterVertex& v0,
                                    const RasterVertex& v1, const RasterVertex& v2,
                                    bool perspective) {
-  TriangleSetup setup;
+  TriangleSetup& setup = setup_;
   const AttributeMask used = perspective ? batch.used | (1u << kAttrRhw) : batch.used;
   if (!SetupTriangle(v0, v1, v2, batch.scissor, &setup, used)) return;
   if (const TriangleFunction fast = perspective ? batch.perspective_fast : batch.affine_fast) {
