@@ -235,7 +235,7 @@ void Rasterizer::DrawTriangle(const Batch& batch, const D3DTLVERTEX* vertices,
   // drawn with affine texture coordinates instead.
   const bool perspective = batch.perspective && UsableForPerspective(v0) &&
                            UsableForPerspective(v1) && UsableForPerspective(v2);
-  RasterVertex triangle[3];
+  RasterVertex(&triangle)[3] = triangle_;
   PrepareTriangle(batch, vertices, index, perspective, triangle);
 
   switch (Classify(triangle, batch.clip_rect)) {

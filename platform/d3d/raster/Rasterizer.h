@@ -120,6 +120,8 @@ class Rasterizer {
   // (set-up writes everything the states read; the attributes they do not read keep the values
   // of an earlier triangle and are never looked at).
   TriangleSetup setup_;
+  // The triangle's three converted vertices, likewise kept (every one is written in full).
+  RasterVertex triangle_[3];
 };
 
 }  // namespace platform::raster
