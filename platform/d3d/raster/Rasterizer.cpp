@@ -235,7 +235,7 @@ void Rasterizer::DrawTriangle(const Batch& batch, const D3DTLVERTEX* vertices,
   // drawn with affine texture coordinates instead.
   const bool perspective = batch.perspective && UsableForPerspective(v0) &&
                            UsableForPerspective(v1) && UsableForPerspective(v2);
-  RasterVertex triangle[3];
+  RasterVertex(&triangle)[3] = triangle_;
   PrepareTriangle(batch, vertices, index, perspective, triangle);
 
   switch (Classify(triangle, batch.clip_rect)) {
@@ -281,7 +281,7 @@ void Rasterizer::PrepareTriangle(const Batch& batch, const D3DTLVERTEX* vertices
 void Rasterizer::RasterizeTriangle(const Batch& batch, const RasterVertex& v0,
                                    const RasterVertex& v1, const RasterVertex& v2,
                                    bool perspective) {
-  TriangleSetup setup;
+  TriangleSetup& setup = setup_;
   const AttributeMask used = perspective ? batch.used | (1u << kAttrRhw) : batch.used;
   if (!SetupTriangle(v0, v1, v2, batch.scissor, &setup, used)) return;
   if (const TriangleFunction fast = perspective ? batch.perspective_fast : batch.affine_fast) {

@@ -19,6 +19,7 @@
 #include "platform/d3d/raster/RenderStates.h"
 #include "platform/d3d/raster/Sampler.h"
 #include "platform/d3d/raster/Targets.h"
+#include "platform/d3d/raster/TriangleSetup.h"
 
 namespace platform::raster {
 
@@ -114,6 +115,13 @@ class Rasterizer {
   static constexpr std::uint32_t kVertexCacheSize = 256;
   CachedVertex vertex_cache_[kVertexCacheSize];
   std::uint32_t draw_number_ = 0;  // 1..0xFFFF
+
+  // The set-up of the triangle being drawn, kept here so it is not cleared for every triangle
+  // (set-up writes everything the states read; the attributes they do not read keep the values
+  // of an earlier triangle and are never looked at).
+  TriangleSetup setup_;
+  // The triangle's three converted vertices, likewise kept (every one is written in full).
+  RasterVertex triangle_[3];
 };
 
 }  // namespace platform::raster

@@ -58,12 +58,13 @@ class RowWalker {
 
   // The covered columns [first, last] of the current row; false when it has none.
   bool Span(std::int32_t* first, std::int32_t* last) const {
-    if (horizontal_ < 0) return false;
+    // Pairwise max and min (conditional moves, no branch per row) and one test at the end:
+    // the row's bounds are data the branch predictor cannot learn.
     const std::int64_t lo =
-        std::max({std::int64_t{first_column_}, -lower_[0].quotient, -lower_[1].quotient});
+        std::max(std::max(std::int64_t{first_column_}, -lower_[0].quotient), -lower_[1].quotient);
     const std::int64_t hi =
-        std::min({std::int64_t{last_column_}, upper_[0].quotient, upper_[1].quotient});
-    if (lo > hi) return false;
+        std::min(std::min(std::int64_t{last_column_}, upper_[0].quotient), upper_[1].quotient);
+    if ((lo > hi) | (horizontal_ < 0)) return false;
     *first = static_cast<std::int32_t>(lo);
     *last = static_cast<std::int32_t>(hi);
     return true;
@@ -88,11 +89,11 @@ class RowWalker {
     std::int64_t step_remainder = 0;
 
     void Step() {
-      quotient += step_quotient;
+      // The carry as a mask, without a branch.
       remainder += step_remainder;
-      const bool carry = remainder >= divisor;
-      remainder -= carry ? divisor : 0;
-      quotient += carry ? 1 : 0;
+      const std::int64_t carry = -static_cast<std::int64_t>(remainder >= divisor);
+      remainder -= divisor & carry;
+      quotient += step_quotient - carry;
     }
   };
 
