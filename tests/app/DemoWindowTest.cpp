@@ -26,6 +26,7 @@
 #include "tests/support/Golden.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/WaitUntil.h"
+#include "tests/support/XDisplay.h"
 #include "tests/support/XServer.h"
 
 namespace {
@@ -33,6 +34,7 @@ namespace {
 using namespace std::chrono_literals;
 using testsupport::Picture;
 using testsupport::WaitUntil;
+using testsupport::XWindow;
 
 // The form after the start-up: a borderless 640 x 480 window at (0, 0), its menu bar on top.
 constexpr int kFormWidth = 640, kFormHeight = 480, kMenuBar = 19;
@@ -45,41 +47,12 @@ constexpr int kFileX = 20, kFileY = 9, kExitX = 25, kExitY = 33;
 // SDL's message boxes fill their buttons with this colour.
 constexpr int kBoxButtonRed = 105, kBoxButtonGreen = 102, kBoxButtonBlue = 99;
 
-struct XWindow {
-  std::string id;
-  int x = 0, y = 0, width = 0, height = 0;  // on the root window
-};
-
 struct Rgb {
   int r, g, b;
 };
 Rgb PixelAt(const Picture& P, int X, int Y) {
   const std::uint8_t* p = &P.rgba[(static_cast<size_t>(Y) * P.width + X) * 4];
   return {p[0], p[1], p[2]};
-}
-
-// One line of `xwininfo -root -tree`:
-//   0x600002 "FullScreen?": ("class" "Class")  200x100+593+407  +593+407
-// read as the window, its title, what lies between title and geometry, and the size and place
-// on the root window; false for other lines.
-bool ParseTreeLine(const std::string& Line, XWindow& Window, std::string& Title,
-                   std::string& Middle) {
-  const size_t id = Line.find("0x");
-  const size_t open = Line.find('"', id);
-  const size_t close = Line.find("\":", open == std::string::npos ? open : open + 1);
-  if (id == std::string::npos || open == std::string::npos || close == std::string::npos)
-    return false;
-  Window.id = Line.substr(id, Line.find(' ', id) - id);
-  Title = Line.substr(open + 1, close - open - 1);
-  std::istringstream rest(Line.substr(close + 2));
-  std::vector<std::string> words;
-  for (std::string word; rest >> word;) words.push_back(word);
-  if (words.size() < 2) return false;
-  const std::string& geometry = words[words.size() - 2];  // WxH+x+y relative to the parent
-  const std::string& place = words.back();                // +x+y on the root window
-  Middle = Line.substr(close + 2, Line.rfind(geometry) - close - 2);
-  return std::sscanf(geometry.c_str(), "%dx%d", &Window.width, &Window.height) == 2 &&
-         std::sscanf(place.c_str(), "%d%d", &Window.x, &Window.y) == 2;
 }
 
 // The figure in a picture of the view: how many coloured pixels, and their bounding box.
@@ -203,15 +176,7 @@ class DemoWindowTest : public ::testing::TestWithParam<bool> {
 
   // A top-level window whose title is Title (and whose class names Mark, when given).
   std::optional<XWindow> Listed(const std::string& Title, const std::string& Mark = "") const {
-    std::istringstream tree(x_->Output("xwininfo -root -tree"));
-    for (std::string line; std::getline(tree, line);) {
-      XWindow window;
-      std::string title, middle;
-      if (!ParseTreeLine(line, window, title, middle) || title != Title) continue;
-      if (!Mark.empty() && middle.find(Mark) == std::string::npos) continue;
-      return window;
-    }
-    return std::nullopt;
+    return testsupport::FindListedWindow(x_->Output("xwininfo -root -tree"), Title, Mark);
   }
 
   // Waits for the window to be listed and viewable; then gives it a moment to draw itself

@@ -57,8 +57,9 @@ bool ParseTreeLine(const std::string& Line, XWindow& Window, std::string& Title,
          std::sscanf(place.c_str(), "%d%d", &Window.x, &Window.y) == 2;
 }
 
-std::optional<XWindow> ListedWindow(const std::string& Title, const std::string& Mark) {
-  std::istringstream tree(CommandOutput("xwininfo -root -tree"));
+std::optional<XWindow> FindListedWindow(const std::string& Tree, const std::string& Title,
+                                        const std::string& Mark) {
+  std::istringstream tree(Tree);
   for (std::string line; std::getline(tree, line);) {
     XWindow window;
     std::string title, middle;
@@ -67,6 +68,10 @@ std::optional<XWindow> ListedWindow(const std::string& Title, const std::string&
     return window;
   }
   return std::nullopt;
+}
+
+std::optional<XWindow> ListedWindow(const std::string& Title, const std::string& Mark) {
+  return FindListedWindow(CommandOutput("xwininfo -root -tree"), Title, Mark);
 }
 
 std::optional<XWindow> WaitForWindow(const std::string& Title, const std::string& Mark,

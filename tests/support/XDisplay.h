@@ -32,8 +32,13 @@ struct XWindow {
 bool ParseTreeLine(const std::string& Line, XWindow& Window, std::string& Title,
                    std::string& Middle);
 
+// The top-level window of Tree (the output of `xwininfo -root -tree` on any display) whose
+// title is Title and whose class names Mark, when given.
+std::optional<XWindow> FindListedWindow(const std::string& Tree, const std::string& Title,
+                                        const std::string& Mark);
+
 // A top-level window whose title is Title (and whose class names Mark, when given), as
-// `xwininfo -root -tree` lists it.
+// `xwininfo -root -tree` lists it on this display.
 std::optional<XWindow> ListedWindow(const std::string& Title, const std::string& Mark);
 
 // Waits about a second before looking (a window looked at while it opens may fail), then
