@@ -29,14 +29,6 @@ constexpr DWORD kFullScreenX = (640 - 512) / 2;
 constexpr DWORD kFullScreenY = (480 - 368) / 2;
 
 template <class T>
-T* Place(TForm* Form, int Left, int Top, int Width, int Height) {
-  T* control = new T(Form);
-  control->SetParent(Form);
-  control->SetBounds(Left, Top, Width, Height);
-  return control;
-}
-
-template <class T>
 T* PlaceHidden(TForm* Form, const char* Caption) {
   T* control = new T(Form);
   control->SetParent(Form);
@@ -74,7 +66,7 @@ TForm1::~TForm1() {
 
 // Controls in the stored order, which is also their component order.
 void TForm1::MakeControls() {
-  Button1 = Place<TButton>(this, 16, 424, 75, 25);
+  Button1 = PlaceControl<TButton>(this, 16, 424, 75, 25);
   Button1->SetCaption("begin");
   Button2 = PlaceHidden<TButton>(this, "end");
   Button3 = PlaceHidden<TButton>(this, "render");
@@ -83,12 +75,12 @@ void TForm1::MakeControls() {
   Timer1->SetInterval(1);
   Timer2 = new TTimer(this);
   Timer2->SetInterval(0);
-  Edit1 = Place<TEdit>(this, 8, 8, 121, 20);
+  Edit1 = PlaceControl<TEdit>(this, 8, 8, 121, 20);
   Edit1->SetText("Edit1");
-  Button5 = Place<TButton>(this, 552, 8, 75, 25);
+  Button5 = PlaceControl<TButton>(this, 552, 8, 75, 25);
   Button5->SetCaption("終了");
   Button5->SetVisible(false);
-  Image1 = Place<TImage>(this, 424, 72, 80, 81);
+  Image1 = PlaceControl<TImage>(this, 424, 72, 80, 81);
   Image1->SetVisible(false);
   CheckBox1 = PlaceHidden<TCheckBox>(this, "Cullingをする");
   CheckBox1->SetChecked(true);
@@ -104,10 +96,10 @@ void TForm1::MakeControls() {
   CheckBox2 = PlaceHidden<TCheckBox>(this, "Hel");
   CheckBox5 = PlaceHidden<TCheckBox>(this, "FullScreen");
   // KorvelG1 is made first, so it heads the display component list and becomes the master.
-  KorvelG1 = Place<TKorvelG>(this, 8, 64, 185, 41);
+  KorvelG1 = PlaceControl<TKorvelG>(this, 8, 64, 185, 41);
   KorvelG1->SetFullScreen(false);
   KorvelG1->SetColor8bit(false);
-  KorvelRM1 = Place<TKorvelRM>(this, 8, 32, 512, 386);
+  KorvelRM1 = PlaceControl<TKorvelRM>(this, 8, 32, 512, 386);
   KorvelRM1->SetFullScreen(false);
   KorvelRM1->SetColor8bit(false);
 }

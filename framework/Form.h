@@ -165,3 +165,13 @@ class TForm : public TWinControl {
 
 // The form that Control lies on (following parents), or nullptr.
 TForm* GetParentForm(TControl* Control);
+
+// Makes a control of type T owned by Form, on Form, at (Left, Top) in its client area with the
+// given size: the one step every form that builds its controls in code repeats.
+template <class T>
+T* PlaceControl(TForm* Form, int Left, int Top, int Width, int Height) {
+  T* control = new T(Form);
+  control->SetParent(Form);
+  control->SetBounds(Left, Top, Width, Height);
+  return control;
+}

@@ -27,14 +27,6 @@ std::string Shown(const TFolderEntry& Entry) {
   return Entry.IsFolder ? Entry.Name + "/" : Entry.Name;
 }
 
-template <class T>
-T* Place(TForm* Form, int Left, int Top, int Width, int Height) {
-  T* control = new T(Form);
-  control->SetParent(Form);
-  control->SetBounds(Left, Top, Width, Height);
-  return control;
-}
-
 }  // namespace
 
 std::vector<std::string> FilterExtensions(const std::string& Filter) {
@@ -81,12 +73,12 @@ TFileDialogForm::TFileDialogForm(TComponent* Owner, TFileDialogKind Kind, const 
   SetPosition(poScreenCenter);
   SetClientWidth(440);
   SetClientHeight(340);
-  FolderLabel = Place<TLabel>(this, 8, 8, 424, 16);
-  FileList = Place<TListBox>(this, 8, 28, 424, 240);
-  FileNameEdit = Place<TEdit>(this, 8, 276, 424, 21);
-  OkButton = Place<TButton>(this, 276, 306, 75, 25);
+  FolderLabel = PlaceControl<TLabel>(this, 8, 8, 424, 16);
+  FileList = PlaceControl<TListBox>(this, 8, 28, 424, 240);
+  FileNameEdit = PlaceControl<TEdit>(this, 8, 276, 424, 21);
+  OkButton = PlaceControl<TButton>(this, 276, 306, 75, 25);
   OkButton->SetCaption(Kind == TFileDialogKind::Save ? "Save" : "Open");
-  CancelButton = Place<TButton>(this, 357, 306, 75, 25);
+  CancelButton = PlaceControl<TButton>(this, 357, 306, 75, 25);
   CancelButton->SetCaption("Cancel");
   FileList->OnClick = [this](TObject*) { FileListClick(); };
   OkButton->OnClick = [this](TObject*) { OkButtonClick(); };

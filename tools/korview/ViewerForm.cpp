@@ -16,16 +16,8 @@ constexpr int kPanelWidth = 380;  // the side panel, right of the view
 constexpr int kSmallestView = 64;
 constexpr const char* kCaption = "korview";
 
-template <class T>
-T* Place(TForm* Form, int Left, int Top, int Width, int Height) {
-  T* control = new T(Form);
-  control->SetParent(Form);
-  control->SetBounds(Left, Top, Width, Height);
-  return control;
-}
-
 TCheckBox* PlaceCheckBox(TForm* Form, int Left, int Width, const char* Caption, bool Checked) {
-  TCheckBox* box = Place<TCheckBox>(Form, Left, 4, Width, 20);
+  TCheckBox* box = PlaceControl<TCheckBox>(Form, Left, 4, Width, 20);
   box->SetCaption(Caption);
   box->SetChecked(Checked);
   return box;
@@ -67,11 +59,11 @@ void TViewerForm::MakeControls() {
   FogBox = PlaceCheckBox(this, 290, 52, "Fog", defaults.Fog);
   SwayBox = PlaceCheckBox(this, 346, 64, "Sway", defaults.Sway);
   SwayBox->SetEnabled(false);
-  RateLabel = Place<TLabel>(this, 420, 7, 200, 16);
+  RateLabel = PlaceControl<TLabel>(this, 420, 7, 200, 16);
   ModelPanel = new TListBox(this);
   ModelPanel->SetParent(this);
   // The master display component first, so it heads the display list; the view covers it.
-  KorvelG1 = Place<TKorvelG>(this, 0, kBarHeight, 8, 8);
+  KorvelG1 = PlaceControl<TKorvelG>(this, 0, kBarHeight, 8, 8);
   KorvelRM1 = new TKorvelRM(this);
   KorvelRM1->SetParent(this);
   StartTimer = new TTimer(this);
