@@ -1,9 +1,10 @@
 // korcapture: renders a frame headless and writes its device calls to a capture file (see
 // README.md and FrameCapture.h).
 //
-//   korcapture [--size WxH] [--figures N | --large] FRAME OUTPUT.korframe
+//   korcapture [--size WxH] [--figures N | --large | --dense] FRAME OUTPUT.korframe
 //
 // Run it with assets/ as the working directory (it reads wisp2.kor, its bitmaps and meta.bmp).
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -29,6 +30,7 @@ struct Options {
   int width = 512, height = 386;
   int figures = 1;
   bool large = false;
+  bool dense = false;
   int frame = 1;
   std::string output;
 };
@@ -73,14 +75,18 @@ class CrowdScene {
   std::vector<std::unique_ptr<TWisp>> figures_;
 };
 
-// A frame of large textured, lit, fogged triangles: three overlapping layers of quads tiled
-// over the view, drawn through the device with the demonstration's states.
-void DrawLargeTriangles(THeadlessDemo& demo) {
-  TKorvelRM& view = demo.View();
-  const int w = view.Width(), h = view.Height();
-  constexpr int Columns = 8, Rows = 6, Layers = 3;
+// Vertices and indices of a generated frame, drawn in one call.
+struct Geometry {
   std::vector<D3DTLVERTEX> vertices;
   std::vector<WORD> indices;
+};
+
+// Large textured, lit, fogged triangles: three overlapping layers of quads tiled over the view.
+Geometry LargeTriangles(int w, int h) {
+  Geometry geometry;
+  auto& vertices = geometry.vertices;
+  auto& indices = geometry.indices;
+  constexpr int Columns = 8, Rows = 6, Layers = 3;
   for (int layer = 0; layer < Layers; ++layer) {
     const float shift = 13.0f * static_cast<float>(layer);
     const float z = 0.15f + 0.12f * static_cast<float>(layer);
@@ -104,6 +110,52 @@ void DrawLargeTriangles(THeadlessDemo& demo) {
       }
     }
   }
+  return geometry;
+}
+
+// Many small triangles over most of the view: a 100 x 100 grid of quads (20,000 triangles) on
+// the middle 92% of each side (about 85% of the pixels), gently waved in depth and shading, its
+// texture repeated three times across. Each triangle covers about 13 pixels, so set-up and short
+// rows weigh as much as shading.
+Geometry DenseTriangles(int w, int h) {
+  constexpr int Cells = 100;
+  constexpr float Margin = 0.04f;
+  Geometry geometry;
+  auto& vertices = geometry.vertices;
+  for (int row = 0; row <= Cells; ++row) {
+    for (int column = 0; column <= Cells; ++column) {
+      const float s = static_cast<float>(column) / Cells;
+      const float t = static_cast<float>(row) / Cells;
+      // Corners off the pixel grid, as a program's transformed vertices are.
+      const float x = (Margin + (1 - 2 * Margin) * s) * static_cast<float>(w) + 0.37f;
+      const float y = (Margin + (1 - 2 * Margin) * t) * static_cast<float>(h) + 0.21f;
+      const float wave = std::sin(6.0f * s + 4.0f * t);
+      const float z = 0.12f + 0.04f * wave + 0.1f * t;
+      const auto shade = static_cast<int>(180.0f + 60.0f * wave);
+      const D3DCOLOR diffuse = RGB_MAKE(shade, 220, 255 - shade / 2);
+      const D3DCOLOR specular = RGBA_MAKE(static_cast<int>(30.0f * (1.0f + wave)), 10, 20, 255);
+      vertices.push_back({x, y, z, 1, diffuse, specular, s * 3.0f, t * 3.0f});
+    }
+  }
+  for (int row = 0; row < Cells; ++row) {
+    for (int column = 0; column < Cells; ++column) {
+      const int first = row * (Cells + 1) + column;
+      // Clockwise on screen (y down): the visible side under CCW culling.
+      for (int corner : {0, 1, Cells + 2, 0, Cells + 2, Cells + 1}) {
+        geometry.indices.push_back(static_cast<WORD>(first + corner));
+      }
+    }
+  }
+  return geometry;
+}
+
+// Draws generated geometry through the device with the demonstration's states, texture and
+// background, after clearing the view. (The device's interface takes its arrays as writable.)
+void DrawGenerated(THeadlessDemo& demo, Geometry geometry) {
+  TKorvelRM& view = demo.View();
+  const int w = view.Width(), h = view.Height();
+  std::vector<D3DTLVERTEX>& vertices = geometry.vertices;
+  std::vector<WORD>& indices = geometry.indices;
   ComPtr<IDirect3DViewport> viewport;
   view.Viewport->GetDirect3DViewport(viewport.Put());
   ComPtr<IDirect3DViewport2> viewport2;
@@ -126,10 +178,11 @@ void DrawLargeTriangles(THeadlessDemo& demo) {
 
 std::string Label(const Options& options) {
   std::string label = options.large         ? "large triangles"
+                      : options.dense       ? "dense triangles"
                       : options.figures > 1 ? std::to_string(options.figures) + " figures"
                                             : "demo figure";
   label += ", " + std::to_string(options.width) + " x " + std::to_string(options.height);
-  if (!options.large) label += ", frame " + std::to_string(options.frame);
+  if (!options.large && !options.dense) label += ", frame " + std::to_string(options.frame);
   return label;
 }
 
@@ -138,11 +191,13 @@ FrameCapture Capture(const Options& options) {
   std::unique_ptr<CrowdScene> crowd;
   if (options.figures > 1) crowd = std::make_unique<CrowdScene>(demo.View(), options.figures);
   auto tick = [&] { crowd ? crowd->Tick() : demo.Scene().Tick(); };
-  for (int frame = 1; frame < options.frame && !options.large; ++frame) tick();
+  const bool generated = options.large || options.dense;
+  for (int frame = 1; frame < options.frame && !generated; ++frame) tick();
   ViewRecording recording(demo.View());
   recording.Recorder().Start(Label(options));
-  if (options.large) {
-    DrawLargeTriangles(demo);
+  if (generated) {
+    const int w = demo.View().Width(), h = demo.View().Height();
+    DrawGenerated(demo, options.large ? LargeTriangles(w, h) : DenseTriangles(w, h));
   } else {
     tick();
   }
@@ -166,11 +221,18 @@ bool ParseArguments(int argc, char** argv, Options& options) {
       if (options.figures < 1 || options.figures > 16) return false;
     } else if (arg == "--large") {
       options.large = true;
+    } else if (arg == "--dense") {
+      options.dense = true;
     } else {
       positional.push_back(arg);
     }
   }
   if (positional.size() != 2) return false;
+  if (static_cast<int>(options.large) + static_cast<int>(options.dense) +
+          static_cast<int>(options.figures > 1) >
+      1) {
+    return false;
+  }
   options.frame = std::atoi(positional[0].c_str());
   options.output = positional[1];
   return options.frame >= 1;
@@ -182,7 +244,7 @@ int main(int argc, char** argv) {
   Options options;
   if (!ParseArguments(argc, argv, options)) {
     std::fprintf(stderr,
-                 "usage: %s [--size WxH] [--figures N | --large] FRAME OUTPUT.korframe\n"
+                 "usage: %s [--size WxH] [--figures N | --large | --dense] FRAME OUTPUT.korframe\n"
                  "  FRAME counts demo ticks from 1; the capture holds that tick's frame\n",
                  argv[0]);
     return 2;
