@@ -1,7 +1,7 @@
-// korview in its window on an X display (the test command runs under xvfb-run): started with
-// the demo figure on the command line, the screenshot shows the figure in the view; the window
-// made wider, the view grows with it; SIGTERM (SDL's quit request) ends the program with
-// status 0. Skipped without a display or without the X tools.
+// korview in its window on a private X server of its own, bare and under the openbox window
+// manager: started with the demo figure on the command line, the screenshot shows the figure in
+// the view; the window made wider, the view grows with it; SIGTERM (SDL's quit request) ends the
+// program with status 0. Skipped without Xvfb, openbox (for that case) or the X tools.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -9,10 +9,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "tests/support/XDisplay.h"
+#include "tests/support/XServer.h"
 
 namespace {
 
@@ -41,11 +44,37 @@ ViewPixels CountView(const Picture& Shot, int Left, int Top, int Width, int Heig
   return count;
 }
 
-TEST(KorviewWindowTest, TheFigureShowsTheViewFollowsTheWindowAndQuitEndsTheProgram) {
-  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-  if (!testsupport::WindowToolsPresent()) GTEST_SKIP() << "the X tools are missing";
+// The parameter: with the openbox window manager or on a bare X server. The test points DISPLAY
+// at its own server for its duration, so the program and the X tools all use that server.
+class KorviewWindowTest : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    if (!testsupport::HaveCommand("Xvfb")) GTEST_SKIP() << "Xvfb is missing";
+    if (!testsupport::WindowToolsPresent()) GTEST_SKIP() << "the X tools are missing";
+    if (GetParam() && !testsupport::HaveCommand("openbox")) GTEST_SKIP() << "openbox is missing";
+    x_ = std::make_unique<testsupport::XServer>(GetParam());
+    ASSERT_TRUE(x_->Running()) << x_->Why();
+    const char* outer = std::getenv("DISPLAY");
+    if (outer) outerDisplay_ = outer;
+    setenv("DISPLAY", x_->Display().c_str(), 1);
+  }
+  void TearDown() override {
+    if (outerDisplay_) {
+      setenv("DISPLAY", outerDisplay_->c_str(), 1);
+    } else {
+      unsetenv("DISPLAY");
+    }
+    x_.reset();
+  }
+
+ private:
+  std::unique_ptr<testsupport::XServer> x_;
+  std::optional<std::string> outerDisplay_;
+};
+
+TEST_P(KorviewWindowTest, TheFigureShowsTheViewFollowsTheWindowAndQuitEndsTheProgram) {
   const std::string folder = ::testing::TempDir();
-  const testsupport::DisplayLock lock;
+  const std::string shots = folder + (GetParam() ? "korview_openbox_" : "korview_bare_");
   testsupport::StartedProgram program(folder, KOR_KORVIEW_PROGRAM,
                                       {std::string(KOR_ASSETS_DIR) + "/wisp2.kor"});
   ASSERT_TRUE(program.Running());
@@ -53,7 +82,7 @@ TEST(KorviewWindowTest, TheFigureShowsTheViewFollowsTheWindowAndQuitEndsTheProgr
   const auto window = testsupport::WaitForWindow("korview - wisp2.kor");
   ASSERT_TRUE(window) << "the viewer's window did not open";
   std::this_thread::sleep_for(1s);
-  const std::string shotPath = folder + "korview_window.png";
+  const std::string shotPath = shots + "window.png";
   const auto shot = testsupport::Screenshot(window->id, shotPath);
   ASSERT_TRUE(shot);
   std::printf("screenshot: %s\n", shotPath.c_str());
@@ -72,7 +101,7 @@ TEST(KorviewWindowTest, TheFigureShowsTheViewFollowsTheWindowAndQuitEndsTheProgr
                                            std::to_string(kClientWidth + kWider) + " " +
                                            std::to_string(shot->height)));
   std::this_thread::sleep_for(2s);
-  const auto wider = testsupport::Screenshot(window->id, folder + "korview_wider.png");
+  const auto wider = testsupport::Screenshot(window->id, shots + "wider.png");
   ASSERT_TRUE(wider);
   ASSERT_EQ(wider->width, kClientWidth + kWider);
   const ViewPixels grown =
@@ -83,5 +112,11 @@ TEST(KorviewWindowTest, TheFigureShowsTheViewFollowsTheWindowAndQuitEndsTheProgr
   program.Signal(SIGTERM);
   EXPECT_EQ(program.WaitForExit(20s), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Desktop, KorviewWindowTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? std::string("WithWindowManager")
+                                             : std::string("BareServer");
+                         });
 
 }  // namespace
