@@ -1,8 +1,6 @@
 #include "tests/support/XDisplay.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -88,27 +86,9 @@ std::optional<XWindow> WaitForWindow(const std::string& Title, const std::string
   return std::nullopt;
 }
 
-void ClickAt(int X, int Y) {
-  CommandSucceeds("xdotool mousemove " + std::to_string(X) + " " + std::to_string(Y));
-  std::this_thread::sleep_for(150ms);
-  CommandSucceeds("xdotool click 1");
-}
-
 std::optional<Picture> Screenshot(const std::string& Window, const std::string& Path) {
   if (!CommandSucceeds("import -window " + Window + " " + Path)) return std::nullopt;
   return ReadPng(Path);
-}
-
-DisplayLock::DisplayLock() {
-  const char* display = std::getenv("DISPLAY");
-  const std::string path =
-      ::testing::TempDir() + "kor_desktop_tests" + std::string(display ? display : "") + ".lock";
-  descriptor_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (descriptor_ >= 0) ::flock(descriptor_, LOCK_EX);
-}
-
-DisplayLock::~DisplayLock() {
-  if (descriptor_ >= 0) ::close(descriptor_);  // closing releases the lock
 }
 
 StartedProgram::StartedProgram(const std::string& Folder, const std::string& Program,

@@ -1,6 +1,6 @@
 #pragma once
-// Window tests on an X display (run under xvfb-run): finding a program's windows with
-// xwininfo, clicking with xdotool and taking screenshots with ImageMagick's import.
+// Window tests on the X display DISPLAY names (a test's private server, tests/support/XServer):
+// finding a program's windows with xwininfo and taking screenshots with ImageMagick's import.
 
 #include <sys/types.h>
 
@@ -46,25 +46,8 @@ std::optional<XWindow> ListedWindow(const std::string& Title, const std::string&
 std::optional<XWindow> WaitForWindow(const std::string& Title, const std::string& Mark = "",
                                      std::chrono::seconds Timeout = std::chrono::seconds(20));
 
-// Moves the pointer to the root window's (X, Y) and clicks the left button.
-void ClickAt(int X, int Y);
-
 // A screenshot of Window ("root" for the whole display) written to Path and read back.
 std::optional<Picture> Screenshot(const std::string& Window, const std::string& Path);
-
-// Tests of real windows on one X display run one at a time, also across the test processes
-// that ctest runs in parallel: the pointer, the focus and the windows on top are shared. The
-// lock is held from construction to destruction (a file lock per display).
-class DisplayLock {
- public:
-  DisplayLock();
-  ~DisplayLock();
-  DisplayLock(const DisplayLock&) = delete;
-  DisplayLock& operator=(const DisplayLock&) = delete;
-
- private:
-  int descriptor_ = -1;
-};
 
 // A program a window test starts, in a process group of its own (SDL shows a message box on X
 // from a forked child, which would outlive the program and keep the test's output open).
