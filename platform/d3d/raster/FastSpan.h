@@ -9,6 +9,8 @@
 // operation matches. Whole groups of four pixels are shaded one pixel per SSE2 lane (the
 // accumulated attributes transposed into lanes), the rest one pixel at a time.
 
+#include <cstdint>
+
 #include "platform/d3d/raster/PixelStage.h"
 
 namespace platform::raster {
@@ -23,5 +25,10 @@ using TriangleFunction = void (*)(const PixelContext& context, const TriangleSet
 enum class SimdLevel { Sse2, Best };
 TriangleFunction SelectFastTriangle(const PixelContext& context, bool perspective,
                                     SimdLevel level = SimdLevel::Best);
+
+// The fast span's conversion of count screen z values to 32-bit depth values (exact integer
+// and float steps in place of the general span's double), for the test that proves it equal.
+void FastDepthValues32(const float* z, std::uint32_t* values, std::int32_t count,
+                       SimdLevel level = SimdLevel::Best);
 
 }  // namespace platform::raster

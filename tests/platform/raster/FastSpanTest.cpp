@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -275,6 +278,53 @@ TEST_F(FastSpanTest, StatesOutsideItsSetGoToTheGeneralSpan) {
     EXPECT_FALSE(FastSpanChosen(round)) << "state " << state;
     fast_.raster.SetRenderState(state, previous);
   }
+}
+
+// The fast span's 32-bit depth values, formed without double, equal ToDepthValue's on every
+// float from 0 to 1 and on the values around and outside that range.
+TEST(FastDepthTest, ThirtyTwoBitValuesEqualTheGeneralOnesOnEveryFloat) {
+  constexpr std::int32_t kBatch = 1 << 16;
+  std::vector<float> z(kBatch);
+  std::vector<std::uint32_t> values(kBatch);
+  const auto check = [&](std::int32_t count, SimdLevel level) {
+    FastDepthValues32(z.data(), values.data(), count, level);
+    for (std::int32_t i = 0; i < count; ++i) {
+      if (values[i] != ToDepthValue(z[i], DepthFormat::Depth32)) {
+        ADD_FAILURE() << "z " << z[i] << " gives " << values[i];
+        return false;
+      }
+    }
+    return true;
+  };
+  // Every float in [0, 1] (bit patterns 0 to 0x3F800000), with both copies of the kernels.
+  std::int64_t checked = 0;
+  for (std::uint32_t bits = 0; bits <= 0x3F800000u; bits += kBatch) {
+    const std::uint32_t count = std::min<std::uint32_t>(kBatch, 0x3F800001u - bits);
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const std::uint32_t pattern = bits + i;
+      std::memcpy(&z[i], &pattern, sizeof pattern);
+    }
+    const SimdLevel level = (bits / kBatch) % 2 == 0 ? SimdLevel::Sse2 : SimdLevel::Best;
+    ASSERT_TRUE(check(static_cast<std::int32_t>(count), level));
+    checked += count;
+  }
+  EXPECT_EQ(checked, 0x3F800001);
+  // Negative, at least one, infinite and NaN, in a count that is not a multiple of four.
+  const float outside[] = {-0.0f,
+                           -1.0e-30f,
+                           -0.5f,
+                           1.0f,
+                           std::nextafter(1.0f, 2.0f),
+                           7.0f,
+                           3.0e38f,
+                           std::numeric_limits<float>::infinity(),
+                           -std::numeric_limits<float>::infinity(),
+                           std::numeric_limits<float>::quiet_NaN(),
+                           std::numeric_limits<float>::denorm_min()};
+  const auto count = static_cast<std::int32_t>(std::size(outside));
+  std::copy(std::begin(outside), std::end(outside), z.begin());
+  EXPECT_TRUE(check(count, SimdLevel::Sse2));
+  EXPECT_TRUE(check(count, SimdLevel::Best));
 }
 
 // Every row's covered columns found by stepping equal those found by dividing, for triangles of
