@@ -26,60 +26,32 @@ __m128 PlaneAt(const TriangleSetup& setup, int first_attribute, __m128 dx, __m12
   return _mm_add_ps(_mm_add_ps(origin, _mm_mul_ps(ddx, dx)), _mm_mul_ps(ddy, dy));
 }
 
-// Everything that stays the same for the whole triangle, made once before its rows: the
-// attributes' steps along a row, and the fog and texture constants broadcast to four lanes.
+// The per-draw constants as registers (each is stored four times over, aligned).
+inline __m128 Lanes(const float (&values)[4]) {
+  return _mm_load_ps(values);
+}
+inline __m128i Lanes(const std::int32_t (&values)[4]) {
+  return _mm_load_si128(reinterpret_cast<const __m128i*>(values));
+}
+
+// The triangle's steps along a row, made once before its rows; the draw's constants come made
+// in the context.
 struct TriangleConstants {
   __m128 z_step;  // broadcast
   __m128 zuv_step;
   __m128 diffuse_step;
   __m128 specular_step;
-  __m128 fog_end, fog_scale, fog_r, fog_g, fog_b;
-  __m128 fog_color;      // red, green, blue, 0
-  __m128 width, height;  // of the texture, as floats
-  __m128 uv_size;        // width, height, width, height
-  __m128i uv_masks;      // width - 1, height - 1 twice
-  __m128i mask_u, mask_v;
-  __m128i pitch_weights;  // 1 and the pitch as 16-bit lanes, in every 32-bit lane
-  const std::uint8_t* texels;
-  const float (*palette)[4];
+  const FastSpanConstants* draw;
   bool depth_write;
 };
 
-TriangleConstants MakeTriangleConstants(const PixelContext& context, const TriangleSetup& setup,
-                                        bool textured) {
+TriangleConstants MakeTriangleConstants(const PixelContext& context, const TriangleSetup& setup) {
   TriangleConstants k;
   k.z_step = _mm_set1_ps(setup.ddx[kAttrZ]);
   k.zuv_step = _mm_loadu_ps(&setup.ddx[kAttrZ]);
   k.diffuse_step = _mm_loadu_ps(&setup.ddx[kAttrRed]);
   k.specular_step = _mm_loadu_ps(&setup.ddx[kAttrSpecularRed]);
-  k.fog_end = _mm_set1_ps(context.fog_end);
-  k.fog_scale = _mm_set1_ps(context.fog_scale);
-  k.fog_r = _mm_set1_ps(context.fog_color[0]);
-  k.fog_g = _mm_set1_ps(context.fog_color[1]);
-  k.fog_b = _mm_set1_ps(context.fog_color[2]);
-  k.fog_color = _mm_setr_ps(context.fog_color[0], context.fog_color[1], context.fog_color[2], 0.0f);
-  k.width = _mm_setzero_ps();
-  k.uv_size = _mm_setzero_ps();
-  k.uv_masks = _mm_setzero_si128();
-  k.height = _mm_setzero_ps();
-  k.mask_u = _mm_setzero_si128();
-  k.mask_v = _mm_setzero_si128();
-  k.pitch_weights = _mm_setzero_si128();
-  k.texels = nullptr;
-  k.palette = nullptr;
-  if (textured) {
-    const TextureView& view = context.sampler->Texture();
-    k.texels = static_cast<const std::uint8_t*>(view.bits);
-    k.width = _mm_set1_ps(static_cast<float>(view.width));
-    k.height = _mm_set1_ps(static_cast<float>(view.height));
-    k.uv_size = _mm_unpacklo_ps(k.width, k.height);
-    k.uv_masks = _mm_setr_epi32(view.width - 1, view.height - 1, view.width - 1, view.height - 1);
-    k.mask_u = _mm_set1_epi32(view.width - 1);
-    k.mask_v = _mm_set1_epi32(view.height - 1);
-    k.pitch_weights =
-        _mm_set1_epi32(static_cast<int>((static_cast<std::uint32_t>(view.pitch) << 16) | 1u));
-    k.palette = context.sampler->ExpandedPalette();
-  }
+  k.draw = &context.fast;
   k.depth_write = context.depth_write;
   return k;
 }
@@ -210,18 +182,21 @@ inline void ShadeQuad(const TriangleConstants& k, RowWalk& s, __m128 index, std:
     // multiply-add of 16-bit lanes (indices below 2^14, pitch below 2^15).
     const __m128 max_texel = _mm_set1_ps(kMaxTexelCoordinate);
     const __m128i tu = _mm_and_si128(
-        _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(_mm_mul_ps(zuv.c2, k.width), zero), max_texel)),
-        k.mask_u);
+        _mm_cvttps_epi32(_mm_min_ps(
+            _mm_max_ps(_mm_mul_ps(zuv.c2, Lanes(k.draw->texture_width)), zero), max_texel)),
+        Lanes(k.draw->mask_u));
     const __m128i tv = _mm_and_si128(
-        _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(_mm_mul_ps(zuv.c3, k.height), zero), max_texel)),
-        k.mask_v);
+        _mm_cvttps_epi32(_mm_min_ps(
+            _mm_max_ps(_mm_mul_ps(zuv.c3, Lanes(k.draw->texture_height)), zero), max_texel)),
+        Lanes(k.draw->mask_v));
     alignas(16) std::int32_t offsets[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(offsets),
-                    _mm_madd_epi16(_mm_or_si128(tu, _mm_slli_epi32(tv, 16)), k.pitch_weights));
-    __m128 t0 = _mm_load_ps(k.palette[k.texels[offsets[0]]]);
-    __m128 t1 = _mm_load_ps(k.palette[k.texels[offsets[1]]]);
-    __m128 t2 = _mm_load_ps(k.palette[k.texels[offsets[2]]]);
-    __m128 t3 = _mm_load_ps(k.palette[k.texels[offsets[3]]]);
+    _mm_store_si128(
+        reinterpret_cast<__m128i*>(offsets),
+        _mm_madd_epi16(_mm_or_si128(tu, _mm_slli_epi32(tv, 16)), Lanes(k.draw->pitch_weights)));
+    __m128 t0 = _mm_load_ps(k.draw->palette[k.draw->texels[offsets[0]]]);
+    __m128 t1 = _mm_load_ps(k.draw->palette[k.draw->texels[offsets[1]]]);
+    __m128 t2 = _mm_load_ps(k.draw->palette[k.draw->texels[offsets[2]]]);
+    __m128 t3 = _mm_load_ps(k.draw->palette[k.draw->texels[offsets[3]]]);
     _MM_TRANSPOSE4_PS(t0, t1, t2, t3);
     r = _mm_mul_ps(r, t0);
     g = _mm_mul_ps(g, t1);
@@ -238,11 +213,14 @@ inline void ShadeQuad(const TriangleConstants& k, RowWalk& s, __m128 index, std:
   g = _mm_min_ps(_mm_max_ps(g, zero), max_channel);
   b = _mm_min_ps(_mm_max_ps(b, zero), max_channel);
   if constexpr (kFog) {
-    const __m128 f = _mm_min_ps(_mm_max_ps(_mm_mul_ps(_mm_sub_ps(k.fog_end, z), k.fog_scale), zero),
-                                _mm_set1_ps(1.0f));
-    r = _mm_add_ps(k.fog_r, _mm_mul_ps(_mm_sub_ps(r, k.fog_r), f));
-    g = _mm_add_ps(k.fog_g, _mm_mul_ps(_mm_sub_ps(g, k.fog_g), f));
-    b = _mm_add_ps(k.fog_b, _mm_mul_ps(_mm_sub_ps(b, k.fog_b), f));
+    const __m128 f = _mm_min_ps(
+        _mm_max_ps(_mm_mul_ps(_mm_sub_ps(Lanes(k.draw->fog_end), z), Lanes(k.draw->fog_scale)),
+                   zero),
+        _mm_set1_ps(1.0f));
+    r = _mm_add_ps(Lanes(k.draw->fog_red), _mm_mul_ps(_mm_sub_ps(r, Lanes(k.draw->fog_red)), f));
+    g = _mm_add_ps(Lanes(k.draw->fog_green),
+                   _mm_mul_ps(_mm_sub_ps(g, Lanes(k.draw->fog_green)), f));
+    b = _mm_add_ps(Lanes(k.draw->fog_blue), _mm_mul_ps(_mm_sub_ps(b, Lanes(k.draw->fog_blue)), f));
   }
   // Bytes as ToByte rounds them, dithered with saturation at 255, packed to 5-6-5.
   const __m128 half = _mm_set1_ps(0.5f);
@@ -283,32 +261,35 @@ inline void ShadeOne(const TriangleConstants& k, const RowWalk& s, std::uint32_t
                      typename DepthCell<kFormat>::Type* cell) {
   const __m128 z = _mm_add_ss(_mm_set_ss(s.z_start_scalar),
                               _mm_mul_ss(k.z_step, _mm_set_ss(static_cast<float>(i))));
-  __m128i depth_values = _mm_setzero_si128();
-  __m128i depth_cells = _mm_setzero_si128();
+  std::uint32_t depth_value = 0;
+  std::uint32_t depth_cell = 0;
   if constexpr (kDepth) {
-    depth_values = DepthValues4<kFormat>(z);
-    depth_cells = _mm_cvtsi32_si128(static_cast<int>(*cell));
-    auto stored = static_cast<std::uint32_t>(_mm_cvtsi128_si32(depth_cells));
-    if constexpr (kFormat == DepthFormat::Depth24) stored &= 0xFFFFFFu;
-    if (static_cast<std::uint32_t>(_mm_cvtsi128_si32(depth_values)) > stored) return;
+    depth_value = ToDepthValue(_mm_cvtss_f32(z), kFormat);
+    depth_cell = *cell;
+    const std::uint32_t stored =
+        kFormat == DepthFormat::Depth24 ? depth_cell & 0xFFFFFFu : depth_cell;
+    if (depth_value > stored) return;
   }
   const __m128 zero = _mm_setzero_ps();
   __m128 c = s.diffuse;
   if constexpr (kTextured) {
-    const __m128 t =
-        _mm_min_ps(_mm_max_ps(_mm_mul_ps(_mm_movehl_ps(s.zuv, s.zuv), k.uv_size), zero),
-                   _mm_set1_ps(kMaxTexelCoordinate));
-    const __m128i index = _mm_and_si128(_mm_cvttps_epi32(t), k.uv_masks);
-    const std::int32_t offset =
-        _mm_cvtsi128_si32(_mm_madd_epi16(_mm_packs_epi32(index, index), k.pitch_weights));
-    c = _mm_mul_ps(c, _mm_load_ps(k.palette[k.texels[offset]]));
+    const __m128 t = _mm_min_ps(
+        _mm_max_ps(_mm_mul_ps(_mm_movehl_ps(s.zuv, s.zuv), Lanes(k.draw->texture_size)), zero),
+        _mm_set1_ps(kMaxTexelCoordinate));
+    const __m128i index = _mm_and_si128(_mm_cvttps_epi32(t), Lanes(k.draw->masks));
+    const std::int32_t offset = _mm_cvtsi128_si32(
+        _mm_madd_epi16(_mm_packs_epi32(index, index), Lanes(k.draw->pitch_weights)));
+    c = _mm_mul_ps(c, _mm_load_ps(k.draw->palette[k.draw->texels[offset]]));
   }
   if constexpr (kSpecular) c = _mm_add_ps(c, s.specular);
   c = _mm_min_ps(_mm_max_ps(c, zero), _mm_set1_ps(255.0f));  // as Clamp255
   if constexpr (kFog) {
-    const __m128 f = _mm_min_ss(_mm_max_ss(_mm_mul_ss(_mm_sub_ss(k.fog_end, z), k.fog_scale), zero),
-                                _mm_set_ss(1.0f));
-    c = _mm_add_ps(k.fog_color, _mm_mul_ps(_mm_sub_ps(c, k.fog_color), _mm_shuffle_ps(f, f, 0)));
+    const __m128 f = _mm_min_ss(
+        _mm_max_ss(_mm_mul_ss(_mm_sub_ss(Lanes(k.draw->fog_end), z), Lanes(k.draw->fog_scale)),
+                   zero),
+        _mm_set_ss(1.0f));
+    c = _mm_add_ps(Lanes(k.draw->fog_color),
+                   _mm_mul_ps(_mm_sub_ps(c, Lanes(k.draw->fog_color)), _mm_shuffle_ps(f, f, 0)));
   }
   // Rounding as ToByte: + 0.5, truncated. Fog keeps channels within 0..255, and anything
   // beyond would be held at 0 or 255 by the saturating packs as the clamp would hold it.
@@ -316,14 +297,13 @@ inline void ShadeOne(const TriangleConstants& k, const RowWalk& s, std::uint32_t
   const __m128i words = _mm_packs_epi32(lanes, lanes);
   const auto rgb = static_cast<std::uint32_t>(_mm_cvtsi128_si32(
       _mm_adds_epu8(_mm_packus_epi16(words, words), _mm_cvtsi32_si128(static_cast<int>(dither)))));
-  *pixel = static_cast<std::uint16_t>(((rgb & 0xF8u) << 8) | ((rgb >> 5) & 0x7E0u) |
-                                      ((rgb >> 19) & 0x1Fu));
+  const auto shaded = static_cast<std::uint16_t>(((rgb & 0xF8u) << 8) | ((rgb >> 5) & 0x7E0u) |
+                                                 ((rgb >> 19) & 0x1Fu));
+  *pixel = shaded;
   if constexpr (kDepth) {
     if (k.depth_write) {
-      auto value = static_cast<std::uint32_t>(_mm_cvtsi128_si32(depth_values));
-      if constexpr (kFormat == DepthFormat::Depth24) {
-        value |= static_cast<std::uint32_t>(_mm_cvtsi128_si32(depth_cells)) & 0xFF000000u;
-      }
+      std::uint32_t value = depth_value;
+      if constexpr (kFormat == DepthFormat::Depth24) value |= depth_cell & 0xFF000000u;
       *cell = static_cast<typename DepthCell<kFormat>::Type>(value);
     }
   }
@@ -387,7 +367,7 @@ inline void ShadeRow(const PixelContext& context, const TriangleSetup& setup,
 // (the triangle's constants are made once, and no call is made per row).
 template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
 void FastTriangle(const PixelContext& context, const TriangleSetup& setup) {
-  const TriangleConstants k = MakeTriangleConstants(context, setup, kTextured);
+  const TriangleConstants k = MakeTriangleConstants(context, setup);
   RowWalker rows(setup);
   for (std::int32_t y = setup.first_row; y <= setup.last_row; ++y, rows.Next()) {
     std::int32_t first = 0;
