@@ -33,6 +33,9 @@ inline __m128 Lanes(const float (&values)[4]) {
 inline __m128i Lanes(const std::int32_t (&values)[4]) {
   return _mm_load_si128(reinterpret_cast<const __m128i*>(values));
 }
+inline __m128i Lanes(const std::int16_t (&values)[8]) {
+  return _mm_load_si128(reinterpret_cast<const __m128i*>(values));
+}
 
 // The triangle's steps along a row, made once before its rows; the draw's constants come made
 // in the context.
@@ -43,6 +46,10 @@ struct TriangleConstants {
   __m128 specular_step;
   const FastSpanConstants* draw;
   bool depth_write;
+  // For fixed-point colour: per channel (as RowWalk::fixed) the 16.16 step times 0, 1, 2, 3
+  // (lane offsets from the row's start) and times 4 (from one group of four to the next).
+  __m128i fixed_lanes[6];
+  __m128i fixed_step4[6];
 };
 
 TriangleConstants MakeTriangleConstants(const PixelContext& context, const TriangleSetup& setup) {
@@ -54,6 +61,57 @@ TriangleConstants MakeTriangleConstants(const PixelContext& context, const Trian
   k.draw = &context.fast;
   k.depth_write = context.depth_write;
   return k;
+}
+
+// The 16.16 steps of fixed-point colour, for a triangle ColoursFitFixedPoint accepts.
+void MakeFixedSteps(const TriangleSetup& setup, TriangleConstants* k) {
+  const __m128 unit = _mm_set1_ps(65536.0f);
+  const __m128i diffuse = _mm_cvtps_epi32(_mm_mul_ps(_mm_loadu_ps(&setup.ddx[kAttrRed]), unit));
+  const __m128i specular =
+      _mm_cvtps_epi32(_mm_mul_ps(_mm_loadu_ps(&setup.ddx[kAttrSpecularRed]), unit));
+  const auto spread = [&](__m128i step, int c) {
+    const __m128i two = _mm_add_epi32(step, step);
+    k->fixed_lanes[c] = _mm_unpacklo_epi64(_mm_unpacklo_epi32(_mm_setzero_si128(), step),
+                                           _mm_unpacklo_epi32(two, _mm_add_epi32(two, step)));
+    k->fixed_step4[c] = _mm_add_epi32(two, two);
+  };
+  spread(_mm_shuffle_epi32(diffuse, 0x00), 0);
+  spread(_mm_shuffle_epi32(diffuse, 0x55), 1);
+  spread(_mm_shuffle_epi32(diffuse, 0xAA), 2);
+  spread(_mm_shuffle_epi32(specular, 0x00), 3);
+  spread(_mm_shuffle_epi32(specular, 0x55), 4);
+  spread(_mm_shuffle_epi32(specular, 0xAA), 5);
+}
+
+// Whether every colour plane the triangle uses stays well within 0..255 over the rows and
+// columns it visits (a plane's extremes over that rectangle are at its corners), so 16.16 fixed
+// point steps it without overflow and within a small fraction of a level. Thin slivers with
+// steep planes, and non-finite planes, fail it and keep float colour.
+template <bool kSpecular>
+bool ColoursFitFixedPoint(const TriangleSetup& setup) {
+  // Rows too narrow for a group of four never use it.
+  if (setup.last_column - setup.first_column < 7) return false;
+  const __m128 x0 = _mm_set1_ps(static_cast<float>(setup.first_column) - setup.origin_x);
+  const __m128 x1 = _mm_set1_ps(static_cast<float>(setup.last_column) - setup.origin_x);
+  const __m128 y0 = _mm_set1_ps(static_cast<float>(setup.first_row) - setup.origin_y);
+  const __m128 y1 = _mm_set1_ps(static_cast<float>(setup.last_row) - setup.origin_y);
+  const __m128 low = _mm_set1_ps(-64.0f);
+  const __m128 high = _mm_set1_ps(320.0f);
+  const __m128 steep = _mm_set1_ps(64.0f);
+  const auto fits = [&](int attribute) {
+    // Lanes red, green, blue (the fourth is not a colour); NaN fails every comparison.
+    const __m128 ddx = _mm_loadu_ps(&setup.ddx[attribute]);
+    __m128 ok = _mm_and_ps(_mm_cmplt_ps(ddx, steep),
+                           _mm_cmpgt_ps(ddx, _mm_sub_ps(_mm_setzero_ps(), steep)));
+    for (const __m128 x : {x0, x1}) {
+      for (const __m128 y : {y0, y1}) {
+        const __m128 value = PlaneAt(setup, attribute, x, y);
+        ok = _mm_and_ps(ok, _mm_and_ps(_mm_cmpgt_ps(value, low), _mm_cmplt_ps(value, high)));
+      }
+    }
+    return (_mm_movemask_ps(ok) & 7) == 7;
+  };
+  return fits(kAttrRed) && (!kSpecular || fits(kAttrSpecularRed));
 }
 
 // The attributes along one row, as the general span walks them: depth is z_start + z_step * i
@@ -68,6 +126,9 @@ struct RowWalk {
   __m128i dither_b;
   float z_start_scalar;
   const std::uint32_t* dither;  // the row's offsets, indexed by column phase
+  // For fixed-point colour: each of diffuse red, green, blue, specular red, green, blue as 16.16
+  // values of the next four pixels, one per lane.
+  __m128i fixed[6];
 };
 
 // The next four pixels' values of one accumulated attribute group, one register per channel
@@ -142,57 +203,17 @@ inline void StoreDepthCells(typename DepthCell<kFormat>::Type* cell, __m128i cel
   }
 }
 
-// Shades the four pixels `index` columns past the row's start, one pixel per lane, and moves
-// the accumulated attributes past them.
-template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
-inline void ShadeQuad(const TriangleConstants& k, RowWalk& s, __m128 index, std::uint16_t* pixel,
-                      typename DepthCell<kFormat>::Type* cell) {
-  const Quad diffuse = NextQuad(&s.diffuse, k.diffuse_step);
-  Quad zuv{};
-  if constexpr (kTextured) zuv = NextQuad(&s.zuv, k.zuv_step);
-  Quad specular{};
-  if constexpr (kSpecular) specular = NextQuad(&s.specular, k.specular_step);
-  const __m128 z = _mm_add_ps(s.z_start, _mm_mul_ps(k.z_step, index));
-
-  __m128i pass = _mm_set1_epi32(-1);
-  __m128i depth_values = _mm_setzero_si128();
-  __m128i depth_cells = _mm_setzero_si128();
-  if constexpr (kDepth) {
-    // LESSEQUAL on unsigned values: flip the sign bits and compare signed.
-    depth_values = DepthValues4<kFormat>(z);
-    depth_cells = LoadDepthCells<kFormat>(cell);
-    __m128i stored = depth_cells;
-    if constexpr (kFormat == DepthFormat::Depth24) {
-      stored = _mm_and_si128(stored, _mm_set1_epi32(0xFFFFFF));
-    }
-    const __m128i sign = _mm_set1_epi32(INT32_MIN);
-    const __m128i fails =
-        _mm_cmpgt_epi32(_mm_xor_si128(depth_values, sign), _mm_xor_si128(stored, sign));
-    pass = _mm_andnot_si128(fails, pass);
-    if (_mm_movemask_epi8(pass) == 0) return;
-  }
-
+// The four pixels' colours in float exactly as the general span forms them, rounded to bytes
+// as ToByte rounds them.
+template <bool kTextured, bool kSpecular, bool kFog>
+inline void ShadeFloatColour(const TriangleConstants& k, const Quad& diffuse, const Quad& specular,
+                             const std::int32_t (&offsets)[4], __m128 z, __m128i* rg_words,
+                             __m128i* b_words) {
   const __m128 zero = _mm_setzero_ps();
   __m128 r = diffuse.c0;
   __m128 g = diffuse.c1;
   __m128 b = diffuse.c2;
   if constexpr (kTextured) {
-    // Texel positions u * width and v * height, NaN and negatives taken as 0, values beyond the
-    // bound held at it, truncated, wrapped by the masks, combined with the pitch in one
-    // multiply-add of 16-bit lanes (indices below 2^14, pitch below 2^15).
-    const __m128 max_texel = _mm_set1_ps(kMaxTexelCoordinate);
-    const __m128i tu = _mm_and_si128(
-        _mm_cvttps_epi32(_mm_min_ps(
-            _mm_max_ps(_mm_mul_ps(zuv.c2, Lanes(k.draw->texture_width)), zero), max_texel)),
-        Lanes(k.draw->mask_u));
-    const __m128i tv = _mm_and_si128(
-        _mm_cvttps_epi32(_mm_min_ps(
-            _mm_max_ps(_mm_mul_ps(zuv.c3, Lanes(k.draw->texture_height)), zero), max_texel)),
-        Lanes(k.draw->mask_v));
-    alignas(16) std::int32_t offsets[4];
-    _mm_store_si128(
-        reinterpret_cast<__m128i*>(offsets),
-        _mm_madd_epi16(_mm_or_si128(tu, _mm_slli_epi32(tv, 16)), Lanes(k.draw->pitch_weights)));
     __m128 t0 = _mm_load_ps(k.draw->palette[k.draw->texels[offsets[0]]]);
     __m128 t1 = _mm_load_ps(k.draw->palette[k.draw->texels[offsets[1]]]);
     __m128 t2 = _mm_load_ps(k.draw->palette[k.draw->texels[offsets[2]]]);
@@ -222,17 +243,143 @@ inline void ShadeQuad(const TriangleConstants& k, RowWalk& s, __m128 index, std:
                    _mm_mul_ps(_mm_sub_ps(g, Lanes(k.draw->fog_green)), f));
     b = _mm_add_ps(Lanes(k.draw->fog_blue), _mm_mul_ps(_mm_sub_ps(b, Lanes(k.draw->fog_blue)), f));
   }
-  // Bytes as ToByte rounds them, dithered with saturation at 255, packed to 5-6-5.
   const __m128 half = _mm_set1_ps(0.5f);
+  *rg_words =
+      _mm_packs_epi32(_mm_cvttps_epi32(_mm_add_ps(r, half)), _mm_cvttps_epi32(_mm_add_ps(g, half)));
+  const __m128i blue = _mm_cvttps_epi32(_mm_add_ps(b, half));
+  *b_words = _mm_packs_epi32(blue, blue);
+}
+
+// The four pixels' colours in fixed point, from 16.16 diffuse and specular values (fixed[c],
+// lane k for the pixel k on): channels as 8.7 values in 16-bit lanes, modulated by the texel's
+// bytes (t * 257 / 65536 stands for t / 255), the specular added with saturation, held at 255,
+// blended towards the fog colour by a 15-bit factor, rounded half up. Each step is within a
+// small fraction of a level of the float form, so a rounded byte differs from the general
+// span's by at most one, and a 5-6-5 channel by at most one step.
+template <bool kTextured, bool kSpecular, bool kFog>
+inline void ShadeFixedColour(const TriangleConstants& k, const __m128i (&fixed)[6],
+                             const std::int32_t (&offsets)[4], __m128 z, __m128i* rg_words,
+                             __m128i* b_words) {
+  const __m128i zero = _mm_setzero_si128();
+  const auto to_8_7 = [&](__m128i a, __m128i b) {
+    return _mm_max_epi16(_mm_packs_epi32(_mm_srai_epi32(a, 9), _mm_srai_epi32(b, 9)), zero);
+  };
+  __m128i rg = to_8_7(fixed[0], fixed[1]);
+  __m128i bb = to_8_7(fixed[2], fixed[2]);
+  if constexpr (kTextured) {
+    const D3DCOLOR* colours = k.draw->palette_colours;
+    const std::uint8_t* texels = k.draw->texels;
+    const __m128i texel = _mm_unpacklo_epi64(
+        _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(colours[texels[offsets[0]]])),
+                           _mm_cvtsi32_si128(static_cast<int>(colours[texels[offsets[1]]]))),
+        _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(colours[texels[offsets[2]]])),
+                           _mm_cvtsi32_si128(static_cast<int>(colours[texels[offsets[3]]]))));
+    const __m128i byte = _mm_set1_epi32(0xFF);
+    const __m128i red = _mm_and_si128(_mm_srli_epi32(texel, 16), byte);
+    const __m128i green = _mm_and_si128(_mm_srli_epi32(texel, 8), byte);
+    const __m128i blue = _mm_and_si128(texel, byte);
+    const __m128i scale = _mm_set1_epi16(257);
+    rg = _mm_mulhi_epu16(rg, _mm_mullo_epi16(_mm_packs_epi32(red, green), scale));
+    bb = _mm_mulhi_epu16(bb, _mm_mullo_epi16(_mm_packs_epi32(blue, blue), scale));
+  }
+  if constexpr (kSpecular) {
+    rg = _mm_adds_epi16(rg, to_8_7(fixed[3], fixed[4]));
+    bb = _mm_adds_epi16(bb, to_8_7(fixed[5], fixed[5]));
+  }
+  const __m128i top = _mm_set1_epi16(255 * 128);
+  rg = _mm_min_epi16(rg, top);
+  bb = _mm_min_epi16(bb, top);
+  if constexpr (kFog) {
+    const __m128 f = _mm_min_ps(
+        _mm_max_ps(_mm_mul_ps(_mm_sub_ps(Lanes(k.draw->fog_end), z), Lanes(k.draw->fog_scale)),
+                   _mm_setzero_ps()),
+        _mm_set1_ps(1.0f));
+    const __m128i f32 = _mm_cvtps_epi32(_mm_mul_ps(f, _mm_set1_ps(32767.0f)));
+    const __m128i factor = _mm_packs_epi32(f32, f32);
+    // fog + (c - fog) * f, the product halved by the high multiply and doubled back.
+    const auto blend = [&](__m128i c, __m128i fog) {
+      const __m128i part = _mm_mulhi_epi16(_mm_sub_epi16(c, fog), factor);
+      return _mm_add_epi16(fog, _mm_add_epi16(part, part));
+    };
+    rg = blend(rg, Lanes(k.draw->fog_rg_8_7));
+    bb = blend(bb, Lanes(k.draw->fog_b_8_7));
+  }
+  const __m128i half = _mm_set1_epi16(64);
+  *rg_words = _mm_max_epi16(_mm_srai_epi16(_mm_add_epi16(rg, half), 7), zero);
+  *b_words = _mm_max_epi16(_mm_srai_epi16(_mm_add_epi16(bb, half), 7), zero);
+}
+
+// Shades the four pixels `index` columns past the row's start, one pixel per lane, and moves
+// the accumulated attributes past them. With kFixed the colours are stepped and combined in
+// fixed point (ShadeFixedColour), else in float exactly as the general span does.
+template <bool kFixed, bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
+inline void ShadeQuad(const TriangleConstants& k, RowWalk& s, __m128 index, std::uint16_t* pixel,
+                      typename DepthCell<kFormat>::Type* cell) {
+  Quad diffuse{};
+  Quad specular{};
+  __m128i fixed[6];
+  if constexpr (kFixed) {
+    for (int c = 0; c < (kSpecular ? 6 : 3); ++c) {
+      fixed[c] = s.fixed[c];
+      s.fixed[c] = _mm_add_epi32(s.fixed[c], k.fixed_step4[c]);
+    }
+  } else {
+    diffuse = NextQuad(&s.diffuse, k.diffuse_step);
+    if constexpr (kSpecular) specular = NextQuad(&s.specular, k.specular_step);
+  }
+  Quad zuv{};
+  if constexpr (kTextured) zuv = NextQuad(&s.zuv, k.zuv_step);
+  const __m128 z = _mm_add_ps(s.z_start, _mm_mul_ps(k.z_step, index));
+
+  __m128i pass = _mm_set1_epi32(-1);
+  __m128i depth_values = _mm_setzero_si128();
+  __m128i depth_cells = _mm_setzero_si128();
+  if constexpr (kDepth) {
+    // LESSEQUAL on unsigned values: flip the sign bits and compare signed.
+    depth_values = DepthValues4<kFormat>(z);
+    depth_cells = LoadDepthCells<kFormat>(cell);
+    __m128i stored = depth_cells;
+    if constexpr (kFormat == DepthFormat::Depth24) {
+      stored = _mm_and_si128(stored, _mm_set1_epi32(0xFFFFFF));
+    }
+    const __m128i sign = _mm_set1_epi32(INT32_MIN);
+    const __m128i fails =
+        _mm_cmpgt_epi32(_mm_xor_si128(depth_values, sign), _mm_xor_si128(stored, sign));
+    pass = _mm_andnot_si128(fails, pass);
+    if (_mm_movemask_epi8(pass) == 0) return;
+  }
+
+  const __m128 zero = _mm_setzero_ps();
+  alignas(16) std::int32_t offsets[4] = {};
+  if constexpr (kTextured) {
+    // Texel positions u * width and v * height, NaN and negatives taken as 0, values beyond the
+    // bound held at it, truncated, wrapped by the masks, combined with the pitch in one
+    // multiply-add of 16-bit lanes (indices below 2^14, pitch below 2^15).
+    const __m128 max_texel = _mm_set1_ps(kMaxTexelCoordinate);
+    const __m128i tu = _mm_and_si128(
+        _mm_cvttps_epi32(_mm_min_ps(
+            _mm_max_ps(_mm_mul_ps(zuv.c2, Lanes(k.draw->texture_width)), zero), max_texel)),
+        Lanes(k.draw->mask_u));
+    const __m128i tv = _mm_and_si128(
+        _mm_cvttps_epi32(_mm_min_ps(
+            _mm_max_ps(_mm_mul_ps(zuv.c3, Lanes(k.draw->texture_height)), zero), max_texel)),
+        Lanes(k.draw->mask_v));
+    _mm_store_si128(
+        reinterpret_cast<__m128i*>(offsets),
+        _mm_madd_epi16(_mm_or_si128(tu, _mm_slli_epi32(tv, 16)), Lanes(k.draw->pitch_weights)));
+  }
+  __m128i rg_words;  // rounded bytes: red of the four pixels in words 0-3, green in 4-7
+  __m128i b_words;   // blue twice
+  if constexpr (kFixed) {
+    ShadeFixedColour<kTextured, kSpecular, kFog>(k, fixed, offsets, z, &rg_words, &b_words);
+  } else {
+    ShadeFloatColour<kTextured, kSpecular, kFog>(k, diffuse, specular, offsets, z, &rg_words,
+                                                 &b_words);
+  }
+  // Dithered with saturation at 255, packed to 5-6-5.
   const __m128i channel_max = _mm_set1_epi16(255);
-  const __m128i rg =
-      _mm_min_epi16(_mm_add_epi16(_mm_packs_epi32(_mm_cvttps_epi32(_mm_add_ps(r, half)),
-                                                  _mm_cvttps_epi32(_mm_add_ps(g, half))),
-                                  s.dither_rg),
-                    channel_max);
-  const __m128i blue_bytes = _mm_cvttps_epi32(_mm_add_ps(b, half));
-  const __m128i bb = _mm_min_epi16(
-      _mm_add_epi16(_mm_packs_epi32(blue_bytes, blue_bytes), s.dither_b), channel_max);
+  const __m128i rg = _mm_min_epi16(_mm_add_epi16(rg_words, s.dither_rg), channel_max);
+  const __m128i bb = _mm_min_epi16(_mm_add_epi16(b_words, s.dither_b), channel_max);
   const __m128i rg_bits = _mm_mullo_epi16(
       _mm_and_si128(rg, _mm_setr_epi16(0xF8, 0xF8, 0xF8, 0xF8, 0xFC, 0xFC, 0xFC, 0xFC)),
       _mm_setr_epi16(256, 256, 256, 256, 8, 8, 8, 8));
@@ -311,7 +458,7 @@ inline void ShadeOne(const TriangleConstants& k, const RowWalk& s, std::uint32_t
 
 // Shades the covered pixels [first, last] of row y: whole groups of four, then the last one
 // to three pixels as one partial group.
-template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
+template <bool kFixed, bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
 inline void ShadeRow(const PixelContext& context, const TriangleSetup& setup,
                      const TriangleConstants& k, std::int32_t y, std::int32_t first,
                      std::int32_t last) {
@@ -350,9 +497,33 @@ inline void ShadeRow(const PixelContext& context, const TriangleSetup& setup,
   __m128 index = _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f);  // the lanes' columns from the start
   const __m128 four = _mm_set1_ps(4.0f);
   std::int32_t i = 0;
+  if constexpr (kFixed) {
+    if (count >= 4) {
+      // The row's start as 16.16 values, spread over the lanes by the triangle's steps.
+      const __m128 unit = _mm_set1_ps(65536.0f);
+      const __m128i diffuse = _mm_cvtps_epi32(_mm_mul_ps(s.diffuse, unit));
+      s.fixed[0] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0x00), k.fixed_lanes[0]);
+      s.fixed[1] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0x55), k.fixed_lanes[1]);
+      s.fixed[2] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0xAA), k.fixed_lanes[2]);
+      if constexpr (kSpecular) {
+        const __m128i specular = _mm_cvtps_epi32(_mm_mul_ps(s.specular, unit));
+        s.fixed[3] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0x00), k.fixed_lanes[3]);
+        s.fixed[4] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0x55), k.fixed_lanes[4]);
+        s.fixed[5] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0xAA), k.fixed_lanes[5]);
+      }
+    }
+  }
   for (; i + 4 <= count; i += 4, index = _mm_add_ps(index, four)) {
-    ShadeQuad<kDepth, kFormat, kTextured, kSpecular, kFog>(k, s, index, pixel + i,
-                                                           kDepth ? cell + i : nullptr);
+    ShadeQuad<kFixed, kDepth, kFormat, kTextured, kSpecular, kFog>(k, s, index, pixel + i,
+                                                                   kDepth ? cell + i : nullptr);
+  }
+  if constexpr (kFixed) {
+    if (i > 0 && i < count) {
+      // The float colours the last pixels start from, from the planes at their column.
+      const __m128 column = _mm_set1_ps(static_cast<float>(first + i) - setup.origin_x);
+      s.diffuse = PlaneAt(setup, kAttrRed, column, dy4);
+      if constexpr (kSpecular) s.specular = PlaneAt(setup, kAttrSpecularRed, column, dy4);
+    }
   }
   for (; i < count; ++i) {
     ShadeOne<kDepth, kFormat, kTextured, kSpecular, kFog>(
@@ -363,18 +534,31 @@ inline void ShadeRow(const PixelContext& context, const TriangleSetup& setup,
   }
 }
 
-// Walks the rows of the triangle and shades each covered span, all in one specialised function
-// (the triangle's constants are made once, and no call is made per row).
-template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
-void FastTriangle(const PixelContext& context, const TriangleSetup& setup) {
-  const TriangleConstants k = MakeTriangleConstants(context, setup);
+// Walks the rows of the triangle and shades each covered span.
+template <bool kFixed, bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
+void ShadeRows(const PixelContext& context, const TriangleSetup& setup,
+               const TriangleConstants& k) {
   RowWalker rows(setup);
   for (std::int32_t y = setup.first_row; y <= setup.last_row; ++y, rows.Next()) {
     std::int32_t first = 0;
     std::int32_t last = 0;
     if (rows.Span(&first, &last)) {
-      ShadeRow<kDepth, kFormat, kTextured, kSpecular, kFog>(context, setup, k, y, first, last);
+      ShadeRow<kFixed, kDepth, kFormat, kTextured, kSpecular, kFog>(context, setup, k, y, first,
+                                                                    last);
     }
+  }
+}
+
+// Walks the rows of the triangle and shades each covered span, all in one specialised function
+// (the triangle's constants are made once, and no call is made per row).
+template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
+void FastTriangle(const PixelContext& context, const TriangleSetup& setup) {
+  TriangleConstants k = MakeTriangleConstants(context, setup);
+  if (ColoursFitFixedPoint<kSpecular>(setup)) {
+    MakeFixedSteps(setup, &k);
+    ShadeRows<true, kDepth, kFormat, kTextured, kSpecular, kFog>(context, setup, k);
+  } else {
+    ShadeRows<false, kDepth, kFormat, kTextured, kSpecular, kFog>(context, setup, k);
   }
 }
 

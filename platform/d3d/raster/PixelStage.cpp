@@ -348,6 +348,13 @@ FastSpanConstants MakeFastSpanConstants(const PixelContext& context) {
   fast.fog_color[0] = context.fog_color[0];
   fast.fog_color[1] = context.fog_color[1];
   fast.fog_color[2] = context.fog_color[2];
+  for (int k = 0; k < 4; ++k) {
+    // Fog colours are whole levels (0..255), exact in 8.7.
+    fast.fog_rg_8_7[k] = static_cast<std::int16_t>(context.fog_color[0] * 128.0f);
+    fast.fog_rg_8_7[4 + k] = static_cast<std::int16_t>(context.fog_color[1] * 128.0f);
+    fast.fog_b_8_7[k] = fast.fog_b_8_7[4 + k] =
+        static_cast<std::int16_t>(context.fog_color[2] * 128.0f);
+  }
   if (context.sampler != nullptr) {
     const TextureView& view = context.sampler->Texture();
     const auto width = static_cast<float>(view.width);
@@ -363,6 +370,7 @@ FastSpanConstants MakeFastSpanConstants(const PixelContext& context) {
     fill(fast.pitch_weights, weights, weights);
     fast.texels = static_cast<const std::uint8_t*>(view.bits);
     fast.palette = context.sampler->ExpandedPalette();
+    fast.palette_colours = context.sampler->PaletteColours();
   }
   return fast;
 }

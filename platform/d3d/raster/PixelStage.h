@@ -42,8 +42,12 @@ struct FastSpanConstants {
   alignas(16) std::int32_t masks[4] = {};  // width - 1, height - 1, width - 1, height - 1
   // 1 and the pitch as 16-bit halves: a multiply-add of (u, v) word pairs gives the offset.
   alignas(16) std::int32_t pitch_weights[4] = {};
+  // The fog colour as 8.7 fixed point: red four times then green, and blue eight times.
+  alignas(16) std::int16_t fog_rg_8_7[8] = {};
+  alignas(16) std::int16_t fog_b_8_7[8] = {};
   const std::uint8_t* texels = nullptr;
-  const float (*palette)[4] = nullptr;  // the sampler's expanded palette
+  const float (*palette)[4] = nullptr;        // the sampler's expanded palette
+  const D3DCOLOR* palette_colours = nullptr;  // and the colours it was expanded from
 };
 
 struct PixelContext {

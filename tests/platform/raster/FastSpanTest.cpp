@@ -3,8 +3,10 @@
 // Many random triangles (medium, huge, tiny, degenerate and non-finite ones among them) are drawn
 // with random mixes of the states the fast span covers, once with fast spans and once with the
 // general span alone. Both must cover the same pixels and write the same depth everywhere;
-// colours may differ by at most one 5-6-5 step per channel, and only where a texel boundary is
-// picked differently, at most 0.5% of the covered pixels (the share is printed).
+// colours may differ by at most one 5-6-5 step per channel (the fast span's fixed-point colour
+// rounds a level differently now and then; it picks the same texels, as its texture coordinates
+// are the general span's), and at most 0.5% of the covered pixels may differ at all (the share
+// is printed).
 
 #include <gtest/gtest.h>
 
@@ -136,14 +138,28 @@ void AddTriangle(Random& random, std::vector<D3DTLVERTEX>* vertices) {
   }
   // Texture coordinates usually near the range, sometimes far out where float steps are coarse.
   const float uv_reach = random.Pick({2.0f, 40.0f, 5000.0f});
+  // Colours of unrelated vertices, or (smooth shading, the fast span's fixed-point case) close
+  // to one colour.
+  const bool smooth = random.Chance(50);
+  const std::uint32_t diffuse = random.Bits();
+  const std::uint32_t specular = random.Bits() & 0xFF3F3F3Fu;
+  const auto near = [&](std::uint32_t colour) {
+    std::uint32_t result = colour & 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8) {
+      const int channel = static_cast<int>((colour >> shift) & 0xFF) +
+                          static_cast<int>(random.Bits() % 41) - 20;
+      result |= static_cast<std::uint32_t>(std::clamp(channel, 0, 255)) << shift;
+    }
+    return result;
+  };
   for (int i = 0; i < 3; ++i) {
     D3DTLVERTEX v{};
     v.sx = Spoil(random, x[i]);
     v.sy = Spoil(random, y[i]);
     v.sz = Spoil(random, random.Uniform(-0.2f, 1.2f));
     v.rhw = Spoil(random, random.Uniform(0.1f, 2.0f));
-    v.color = random.Bits();
-    v.specular = random.Bits();
+    v.color = smooth ? near(diffuse) : random.Bits();
+    v.specular = smooth ? near(specular) : random.Bits();
     v.tu = Spoil(random, random.Uniform(-uv_reach, uv_reach));
     v.tv = Spoil(random, random.Uniform(-uv_reach, uv_reach));
     vertices->push_back(v);
