@@ -146,8 +146,8 @@ void AddTriangle(Random& random, std::vector<D3DTLVERTEX>* vertices) {
   const auto near = [&](std::uint32_t colour) {
     std::uint32_t result = colour & 0xFF000000u;
     for (int shift = 0; shift < 24; shift += 8) {
-      const int channel = static_cast<int>((colour >> shift) & 0xFF) +
-                          static_cast<int>(random.Bits() % 41) - 20;
+      const int channel =
+          static_cast<int>((colour >> shift) & 0xFF) + static_cast<int>(random.Bits() % 41) - 20;
       result |= static_cast<std::uint32_t>(std::clamp(channel, 0, 255)) << shift;
     }
     return result;
