@@ -50,6 +50,8 @@ struct TriangleConstants {
   // (lane offsets from the row's start) and times 4 (from one group of four to the next).
   __m128i fixed_lanes[6];
   __m128i fixed_step4[6];
+  bool fixed_possible;  // StepsFitFixedPoint
+  bool fixed_made;      // fixed_lanes and fixed_step4 are made (on the first row using them)
 };
 
 TriangleConstants MakeTriangleConstants(const PixelContext& context, const TriangleSetup& setup) {
@@ -60,10 +62,12 @@ TriangleConstants MakeTriangleConstants(const PixelContext& context, const Trian
   k.specular_step = _mm_loadu_ps(&setup.ddx[kAttrSpecularRed]);
   k.draw = &context.fast;
   k.depth_write = context.depth_write;
+  k.fixed_possible = false;
+  k.fixed_made = false;
   return k;
 }
 
-// The 16.16 steps of fixed-point colour, for a triangle ColoursFitFixedPoint accepts.
+// The 16.16 steps of fixed-point colour, for a triangle StepsFitFixedPoint accepts.
 void MakeFixedSteps(const TriangleSetup& setup, TriangleConstants* k) {
   const __m128 unit = _mm_set1_ps(65536.0f);
   const __m128i diffuse = _mm_cvtps_epi32(_mm_mul_ps(_mm_loadu_ps(&setup.ddx[kAttrRed]), unit));
@@ -83,35 +87,33 @@ void MakeFixedSteps(const TriangleSetup& setup, TriangleConstants* k) {
   spread(_mm_shuffle_epi32(specular, 0xAA), 5);
 }
 
-// Whether every colour plane the triangle uses stays well within 0..255 over the rows and
-// columns it visits (a plane's extremes over that rectangle are at its corners), so 16.16 fixed
-// point steps it without overflow and within a small fraction of a level. Thin slivers with
-// steep planes, and non-finite planes, fail it and keep float colour.
+// Whether the colour planes the triangle uses (red, green and blue of the diffuse and, with
+// specular, of the specular colour; NaN fails) change by less than 64 levels a column, so
+// their 16.16 steps times four fit 32 bits with room to spare.
 template <bool kSpecular>
-bool ColoursFitFixedPoint(const TriangleSetup& setup) {
-  // Rows too narrow for a group of four never use it.
-  if (setup.last_column - setup.first_column < 7) return false;
-  const __m128 x0 = _mm_set1_ps(static_cast<float>(setup.first_column) - setup.origin_x);
-  const __m128 x1 = _mm_set1_ps(static_cast<float>(setup.last_column) - setup.origin_x);
-  const __m128 y0 = _mm_set1_ps(static_cast<float>(setup.first_row) - setup.origin_y);
-  const __m128 y1 = _mm_set1_ps(static_cast<float>(setup.last_row) - setup.origin_y);
-  const __m128 low = _mm_set1_ps(-64.0f);
-  const __m128 high = _mm_set1_ps(320.0f);
+bool StepsFitFixedPoint(const TriangleSetup& setup) {
   const __m128 steep = _mm_set1_ps(64.0f);
   const auto fits = [&](int attribute) {
-    // Lanes red, green, blue (the fourth is not a colour); NaN fails every comparison.
     const __m128 ddx = _mm_loadu_ps(&setup.ddx[attribute]);
-    __m128 ok = _mm_and_ps(_mm_cmplt_ps(ddx, steep),
-                           _mm_cmpgt_ps(ddx, _mm_sub_ps(_mm_setzero_ps(), steep)));
-    for (const __m128 x : {x0, x1}) {
-      for (const __m128 y : {y0, y1}) {
-        const __m128 value = PlaneAt(setup, attribute, x, y);
-        ok = _mm_and_ps(ok, _mm_and_ps(_mm_cmpgt_ps(value, low), _mm_cmplt_ps(value, high)));
-      }
-    }
-    return (_mm_movemask_ps(ok) & 7) == 7;
+    const __m128 ok = _mm_and_ps(_mm_cmplt_ps(ddx, steep),
+                                 _mm_cmpgt_ps(ddx, _mm_sub_ps(_mm_setzero_ps(), steep)));
+    return (_mm_movemask_ps(ok) & 7) == 7;  // the fourth lane is not a colour
   };
   return fits(kAttrRed) && (!kSpecular || fits(kAttrSpecularRed));
+}
+
+// Whether a row's colours, from `start` at its first pixel stepping by `step` over `count`
+// pixels, stay well within 0..255 (a plane's extremes along a row are at its ends), so 16.16
+// fixed point steps them without overflow and within a small fraction of a level. It depends
+// on the row alone, so a row comes out the same whichever rows a caller hands the triangle.
+inline bool RowFitsFixedPoint(__m128 start, __m128 step, std::int32_t count) {
+  const __m128 end =
+      _mm_add_ps(start, _mm_mul_ps(step, _mm_set1_ps(static_cast<float>(count - 1))));
+  const __m128 low = _mm_set1_ps(-64.0f);
+  const __m128 high = _mm_set1_ps(320.0f);
+  const __m128 ok = _mm_and_ps(_mm_and_ps(_mm_cmpgt_ps(start, low), _mm_cmplt_ps(start, high)),
+                               _mm_and_ps(_mm_cmpgt_ps(end, low), _mm_cmplt_ps(end, high)));
+  return (_mm_movemask_ps(ok) & 7) == 7;
 }
 
 // The attributes along one row, as the general span walks them: depth is z_start + z_step * i
@@ -457,11 +459,10 @@ inline void ShadeOne(const TriangleConstants& k, const RowWalk& s, std::uint32_t
 }
 
 // Shades the covered pixels [first, last] of row y: whole groups of four, then the last one
-// to three pixels as one partial group.
-template <bool kFixed, bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
-inline void ShadeRow(const PixelContext& context, const TriangleSetup& setup,
-                     const TriangleConstants& k, std::int32_t y, std::int32_t first,
-                     std::int32_t last) {
+// to three pixels one at a time.
+template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
+inline void ShadeRow(const PixelContext& context, const TriangleSetup& setup, TriangleConstants& k,
+                     std::int32_t y, std::int32_t first, std::int32_t last) {
   using Cell = typename DepthCell<kFormat>::Type;
   const float dx = static_cast<float>(first) - setup.origin_x;
   const float dy = static_cast<float>(y) - setup.origin_y;
@@ -497,32 +498,41 @@ inline void ShadeRow(const PixelContext& context, const TriangleSetup& setup,
   __m128 index = _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f);  // the lanes' columns from the start
   const __m128 four = _mm_set1_ps(4.0f);
   std::int32_t i = 0;
-  if constexpr (kFixed) {
-    if (count >= 4) {
-      // The row's start as 16.16 values, spread over the lanes by the triangle's steps.
-      const __m128 unit = _mm_set1_ps(65536.0f);
-      const __m128i diffuse = _mm_cvtps_epi32(_mm_mul_ps(s.diffuse, unit));
-      s.fixed[0] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0x00), k.fixed_lanes[0]);
-      s.fixed[1] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0x55), k.fixed_lanes[1]);
-      s.fixed[2] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0xAA), k.fixed_lanes[2]);
-      if constexpr (kSpecular) {
-        const __m128i specular = _mm_cvtps_epi32(_mm_mul_ps(s.specular, unit));
-        s.fixed[3] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0x00), k.fixed_lanes[3]);
-        s.fixed[4] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0x55), k.fixed_lanes[4]);
-        s.fixed[5] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0xAA), k.fixed_lanes[5]);
-      }
+  // Rows of two groups or more whose colours fit take fixed-point colour.
+  bool fixed = count >= 8 && k.fixed_possible &&
+               RowFitsFixedPoint(s.diffuse, k.diffuse_step, count) &&
+               (!kSpecular || RowFitsFixedPoint(s.specular, k.specular_step, count));
+  if (fixed) {
+    if (!k.fixed_made) {
+      MakeFixedSteps(setup, &k);
+      k.fixed_made = true;
     }
-  }
-  for (; i + 4 <= count; i += 4, index = _mm_add_ps(index, four)) {
-    ShadeQuad<kFixed, kDepth, kFormat, kTextured, kSpecular, kFog>(k, s, index, pixel + i,
+    // The row's start as 16.16 values, spread over the lanes by the triangle's steps.
+    const __m128 unit = _mm_set1_ps(65536.0f);
+    const __m128i diffuse = _mm_cvtps_epi32(_mm_mul_ps(s.diffuse, unit));
+    s.fixed[0] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0x00), k.fixed_lanes[0]);
+    s.fixed[1] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0x55), k.fixed_lanes[1]);
+    s.fixed[2] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0xAA), k.fixed_lanes[2]);
+    if constexpr (kSpecular) {
+      const __m128i specular = _mm_cvtps_epi32(_mm_mul_ps(s.specular, unit));
+      s.fixed[3] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0x00), k.fixed_lanes[3]);
+      s.fixed[4] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0x55), k.fixed_lanes[4]);
+      s.fixed[5] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0xAA), k.fixed_lanes[5]);
+    }
+    for (; i + 4 <= count; i += 4, index = _mm_add_ps(index, four)) {
+      ShadeQuad<true, kDepth, kFormat, kTextured, kSpecular, kFog>(k, s, index, pixel + i,
                                                                    kDepth ? cell + i : nullptr);
-  }
-  if constexpr (kFixed) {
-    if (i > 0 && i < count) {
+    }
+    if (i < count) {
       // The float colours the last pixels start from, from the planes at their column.
       const __m128 column = _mm_set1_ps(static_cast<float>(first + i) - setup.origin_x);
       s.diffuse = PlaneAt(setup, kAttrRed, column, dy4);
       if constexpr (kSpecular) s.specular = PlaneAt(setup, kAttrSpecularRed, column, dy4);
+    }
+  } else {
+    for (; i + 4 <= count; i += 4, index = _mm_add_ps(index, four)) {
+      ShadeQuad<false, kDepth, kFormat, kTextured, kSpecular, kFog>(k, s, index, pixel + i,
+                                                                    kDepth ? cell + i : nullptr);
     }
   }
   for (; i < count; ++i) {
@@ -534,31 +544,19 @@ inline void ShadeRow(const PixelContext& context, const TriangleSetup& setup,
   }
 }
 
-// Walks the rows of the triangle and shades each covered span.
-template <bool kFixed, bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
-void ShadeRows(const PixelContext& context, const TriangleSetup& setup,
-               const TriangleConstants& k) {
-  RowWalker rows(setup);
-  for (std::int32_t y = setup.first_row; y <= setup.last_row; ++y, rows.Next()) {
-    std::int32_t first = 0;
-    std::int32_t last = 0;
-    if (rows.Span(&first, &last)) {
-      ShadeRow<kFixed, kDepth, kFormat, kTextured, kSpecular, kFog>(context, setup, k, y, first,
-                                                                    last);
-    }
-  }
-}
-
 // Walks the rows of the triangle and shades each covered span, all in one specialised function
 // (the triangle's constants are made once, and no call is made per row).
 template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
 void FastTriangle(const PixelContext& context, const TriangleSetup& setup) {
   TriangleConstants k = MakeTriangleConstants(context, setup);
-  if (ColoursFitFixedPoint<kSpecular>(setup)) {
-    MakeFixedSteps(setup, &k);
-    ShadeRows<true, kDepth, kFormat, kTextured, kSpecular, kFog>(context, setup, k);
-  } else {
-    ShadeRows<false, kDepth, kFormat, kTextured, kSpecular, kFog>(context, setup, k);
+  k.fixed_possible = StepsFitFixedPoint<kSpecular>(setup);
+  RowWalker rows(setup);
+  for (std::int32_t y = setup.first_row; y <= setup.last_row; ++y, rows.Next()) {
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    if (rows.Span(&first, &last)) {
+      ShadeRow<kDepth, kFormat, kTextured, kSpecular, kFog>(context, setup, k, y, first, last);
+    }
   }
 }
 
