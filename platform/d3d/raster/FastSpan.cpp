@@ -5,6 +5,7 @@
 #include <xmmintrin.h>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #define FAST_SPAN_KERNELS sse2
 #include "platform/d3d/raster/FastSpanKernels.h"
@@ -15,6 +16,7 @@ namespace platform::raster {
 namespace avx {
 TriangleFunction SelectKernel(bool depth_test, DepthFormat format, bool textured, bool specular,
                               bool fog);
+void DepthValues32(const float* z, std::uint32_t* values, std::int32_t count);
 }  // namespace avx
 
 namespace {
@@ -55,6 +57,11 @@ TriangleFunction SelectFastTriangle(const PixelContext& context, bool perspectiv
   const bool wide = level == SimdLevel::Best && AvxAvailable();
   return (wide ? avx::SelectKernel : sse2::SelectKernel)(context.depth_test, context.depth.format,
                                                          textured, context.specular, fog);
+}
+
+void FastDepthValues32(const float* z, std::uint32_t* values, std::int32_t count, SimdLevel level) {
+  const bool wide = level == SimdLevel::Best && AvxAvailable();
+  (wide ? avx::DepthValues32 : sse2::DepthValues32)(z, values, count);
 }
 
 }  // namespace platform::raster

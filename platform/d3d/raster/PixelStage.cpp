@@ -332,6 +332,51 @@ SpanFunction SelectForTarget(const PixelContext& context, bool perspective) {
 
 }  // namespace
 
+namespace {
+
+FastSpanConstants MakeFastSpanConstants(const PixelContext& context) {
+  FastSpanConstants fast;
+  const auto fill = [](auto(&lanes)[4], auto a, auto b) {
+    lanes[0] = lanes[2] = a;
+    lanes[1] = lanes[3] = b;
+  };
+  fill(fast.fog_end, context.fog_end, context.fog_end);
+  fill(fast.fog_scale, context.fog_scale, context.fog_scale);
+  fill(fast.fog_red, context.fog_color[0], context.fog_color[0]);
+  fill(fast.fog_green, context.fog_color[1], context.fog_color[1]);
+  fill(fast.fog_blue, context.fog_color[2], context.fog_color[2]);
+  fast.fog_color[0] = context.fog_color[0];
+  fast.fog_color[1] = context.fog_color[1];
+  fast.fog_color[2] = context.fog_color[2];
+  for (int k = 0; k < 4; ++k) {
+    // Fog colours are whole levels (0..255), exact in 8.7.
+    fast.fog_rg_8_7[k] = static_cast<std::int16_t>(context.fog_color[0] * 128.0f);
+    fast.fog_rg_8_7[4 + k] = static_cast<std::int16_t>(context.fog_color[1] * 128.0f);
+    fast.fog_b_8_7[k] = fast.fog_b_8_7[4 + k] =
+        static_cast<std::int16_t>(context.fog_color[2] * 128.0f);
+  }
+  if (context.sampler != nullptr) {
+    const TextureView& view = context.sampler->Texture();
+    const auto width = static_cast<float>(view.width);
+    const auto height = static_cast<float>(view.height);
+    fill(fast.texture_width, width, width);
+    fill(fast.texture_height, height, height);
+    fill(fast.texture_size, width, height);
+    fill(fast.mask_u, view.width - 1, view.width - 1);
+    fill(fast.mask_v, view.height - 1, view.height - 1);
+    fill(fast.masks, view.width - 1, view.height - 1);
+    const auto weights =
+        static_cast<std::int32_t>((static_cast<std::uint32_t>(view.pitch) << 16) | 1u);
+    fill(fast.pitch_weights, weights, weights);
+    fast.texels = static_cast<const std::uint8_t*>(view.bits);
+    fast.palette = context.sampler->ExpandedPalette();
+    fast.palette_colours = context.sampler->PaletteColours();
+  }
+  return fast;
+}
+
+}  // namespace
+
 PixelContext MakePixelContext(const PipelineState& state, const RenderTargetView& target,
                               const DepthBufferView* depth, const Sampler* sampler) {
   PixelContext context;
@@ -385,6 +430,7 @@ PixelContext MakePixelContext(const PipelineState& state, const RenderTargetView
   context.alpha_blend = state.alpha_blend;
   context.src_blend = state.src_blend;
   context.dest_blend = state.dest_blend;
+  context.fast = MakeFastSpanConstants(context);
   return context;
 }
 

@@ -25,6 +25,31 @@ enum class FogSource {
   Vertex,  // interpolated from the vertices' specular alpha
 };
 
+// What the fast span (FastSpan.h) reads for every triangle of a draw, made once per draw: each
+// value repeated in the four lanes of an SSE register, so the kernels load it as it stands.
+struct FastSpanConstants {
+  alignas(16) float fog_end[4] = {};
+  alignas(16) float fog_scale[4] = {};
+  alignas(16) float fog_red[4] = {};
+  alignas(16) float fog_green[4] = {};
+  alignas(16) float fog_blue[4] = {};
+  alignas(16) float fog_color[4] = {};  // red, green, blue, 0
+  alignas(16) float texture_width[4] = {};
+  alignas(16) float texture_height[4] = {};
+  alignas(16) float texture_size[4] = {};  // width, height, width, height
+  alignas(16) std::int32_t mask_u[4] = {};
+  alignas(16) std::int32_t mask_v[4] = {};
+  alignas(16) std::int32_t masks[4] = {};  // width - 1, height - 1, width - 1, height - 1
+  // 1 and the pitch as 16-bit halves: a multiply-add of (u, v) word pairs gives the offset.
+  alignas(16) std::int32_t pitch_weights[4] = {};
+  // The fog colour as 8.7 fixed point: red four times then green, and blue eight times.
+  alignas(16) std::int16_t fog_rg_8_7[8] = {};
+  alignas(16) std::int16_t fog_b_8_7[8] = {};
+  const std::uint8_t* texels = nullptr;
+  const float (*palette)[4] = nullptr;        // the sampler's expanded palette
+  const D3DCOLOR* palette_colours = nullptr;  // and the colours it was expanded from
+};
+
 struct PixelContext {
   RenderTargetView target;
   DepthBufferView depth;
@@ -53,6 +78,7 @@ struct PixelContext {
   bool alpha_blend = false;
   D3DBLEND src_blend = D3DBLEND_ONE;
   D3DBLEND dest_blend = D3DBLEND_ZERO;
+  FastSpanConstants fast;
 };
 
 // Builds the per-draw context from the render states and the bound surfaces. depth may be null

@@ -62,6 +62,8 @@ class Sampler {
   std::int32_t MaskU() const { return mask_u_; }
   std::int32_t MaskV() const { return mask_v_; }
   const float (*ExpandedPalette() const)[4] { return expanded_; }
+  // The palette's colours as they were when expanded (what ExpandedPalette holds as floats).
+  const D3DCOLOR* PaletteColours() const { return expanded_from_; }
 
  private:
   void ExpandPalette(const D3DCOLOR* palette);

@@ -3,14 +3,19 @@
 // Many random triangles (medium, huge, tiny, degenerate and non-finite ones among them) are drawn
 // with random mixes of the states the fast span covers, once with fast spans and once with the
 // general span alone. Both must cover the same pixels and write the same depth everywhere;
-// colours may differ by at most one 5-6-5 step per channel, and only where a texel boundary is
-// picked differently, at most 0.5% of the covered pixels (the share is printed).
+// colours may differ by at most one 5-6-5 step per channel (the fast span's fixed-point colour
+// rounds a level differently now and then; it picks the same texels, as its texture coordinates
+// are the general span's), and at most 0.5% of the covered pixels may differ at all (the share
+// is printed).
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -133,14 +138,28 @@ void AddTriangle(Random& random, std::vector<D3DTLVERTEX>* vertices) {
   }
   // Texture coordinates usually near the range, sometimes far out where float steps are coarse.
   const float uv_reach = random.Pick({2.0f, 40.0f, 5000.0f});
+  // Colours of unrelated vertices, or (smooth shading, the fast span's fixed-point case) close
+  // to one colour.
+  const bool smooth = random.Chance(50);
+  const std::uint32_t diffuse = random.Bits();
+  const std::uint32_t specular = random.Bits() & 0xFF3F3F3Fu;
+  const auto near = [&](std::uint32_t colour) {
+    std::uint32_t result = colour & 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8) {
+      const int channel =
+          static_cast<int>((colour >> shift) & 0xFF) + static_cast<int>(random.Bits() % 41) - 20;
+      result |= static_cast<std::uint32_t>(std::clamp(channel, 0, 255)) << shift;
+    }
+    return result;
+  };
   for (int i = 0; i < 3; ++i) {
     D3DTLVERTEX v{};
     v.sx = Spoil(random, x[i]);
     v.sy = Spoil(random, y[i]);
     v.sz = Spoil(random, random.Uniform(-0.2f, 1.2f));
     v.rhw = Spoil(random, random.Uniform(0.1f, 2.0f));
-    v.color = random.Bits();
-    v.specular = random.Bits();
+    v.color = smooth ? near(diffuse) : random.Bits();
+    v.specular = smooth ? near(specular) : random.Bits();
     v.tu = Spoil(random, random.Uniform(-uv_reach, uv_reach));
     v.tv = Spoil(random, random.Uniform(-uv_reach, uv_reach));
     vertices->push_back(v);
@@ -275,6 +294,122 @@ TEST_F(FastSpanTest, StatesOutsideItsSetGoToTheGeneralSpan) {
     EXPECT_FALSE(FastSpanChosen(round)) << "state " << state;
     fast_.raster.SetRenderState(state, previous);
   }
+}
+
+// A triangle drawn in bands of rows (the set-up's first and last rows narrowed, as a caller
+// sharing rows among threads does) comes out exactly as drawn whole: no pixel's colour or depth
+// depends on the row the walk started at, fixed-point rows included.
+TEST(FastSpanBandTest, RowsDrawnInBandsMatchTheWholeTriangle) {
+  Random random{31u};
+  std::vector<std::uint8_t> texels(64 * 32);
+  std::vector<D3DCOLOR> palette(256);
+  for (std::uint8_t& texel : texels) texel = static_cast<std::uint8_t>(random.Bits());
+  for (D3DCOLOR& entry : palette) entry = random.Bits();
+  Sampler sampler;
+  sampler.Bind({texels.data(), 64, 64, 32, TextureFormat::Palette8, palette.data()},
+               D3DTADDRESS_WRAP, D3DTADDRESS_WRAP);
+  PipelineState state;
+  state.z_enable = true;
+  state.dither = true;
+  state.fog_enable = true;
+  state.fog_table_mode = D3DFOG_LINEAR;
+  state.fog_color = 0xFF4080C0u;
+  state.fog_start = 0.2f;
+  state.fog_end = 0.9f;
+  Surface16 whole(kWidth, kHeight), banded(kWidth, kHeight);
+  Surface32 whole_depth(kWidth, kHeight), banded_depth(kWidth, kHeight);
+  const auto context_of = [&](Surface16& target, Surface32& depth) {
+    const DepthBufferView view{depth.Origin(), depth.Pitch(), kWidth, kHeight,
+                               DepthFormat::Depth32};
+    return MakePixelContext(state, TargetOf(target), &view, &sampler);
+  };
+  const PixelContext whole_context = context_of(whole, whole_depth);
+  const PixelContext banded_context = context_of(banded, banded_depth);
+  const TriangleFunction draw = SelectFastTriangle(whole_context, false);
+  ASSERT_NE(draw, nullptr);
+  for (Surface16* target : {&whole, &banded}) target->Fill(kUntouched);
+  for (Surface32* depth : {&whole_depth, &banded_depth}) depth->Fill(0xF0000000u);
+  int drawn = 0;
+  for (int t = 0; t < 300; ++t) {
+    RasterVertex v[3];
+    const float base = random.Uniform(20.0f, 230.0f);
+    for (RasterVertex& vertex : v) {
+      vertex.x = random.Uniform(-10.0f, kWidth + 10.0f);
+      vertex.y = random.Uniform(-10.0f, kHeight + 10.0f);
+      vertex.attr[kAttrZ] = random.Uniform(0.0f, 1.0f);
+      vertex.attr[kAttrU] = random.Uniform(-3.0f, 3.0f);
+      vertex.attr[kAttrV] = random.Uniform(-3.0f, 3.0f);
+      for (int c = 0; c < 3; ++c) {  // smooth colours, as fixed-point rows need
+        vertex.attr[kAttrRed + c] = base + random.Uniform(-20.0f, 20.0f);
+        vertex.attr[kAttrSpecularRed + c] = random.Uniform(0.0f, 40.0f);
+      }
+    }
+    TriangleSetup setup;
+    if (!SetupTriangle(v[0], v[1], v[2], PixelRect{0, 0, kWidth, kHeight}, &setup)) continue;
+    ++drawn;
+    draw(whole_context, setup);
+    const std::int32_t band = 1 + static_cast<std::int32_t>(random.Bits() % 7);
+    for (std::int32_t top = setup.first_row; top <= setup.last_row; top += band) {
+      TriangleSetup part = setup;
+      part.first_row = top;
+      part.last_row = std::min(setup.last_row, top + band - 1);
+      draw(banded_context, part);
+    }
+  }
+  EXPECT_GT(drawn, 200);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      ASSERT_EQ(banded.At(x, y), whole.At(x, y)) << x << ", " << y;
+      ASSERT_EQ(banded_depth.At(x, y), whole_depth.At(x, y)) << x << ", " << y;
+    }
+  }
+}
+
+// The fast span's 32-bit depth values, formed without double, equal ToDepthValue's on every
+// float from 0 to 1 and on the values around and outside that range.
+TEST(FastDepthTest, ThirtyTwoBitValuesEqualTheGeneralOnesOnEveryFloat) {
+  constexpr std::int32_t kBatch = 1 << 16;
+  std::vector<float> z(kBatch);
+  std::vector<std::uint32_t> values(kBatch);
+  const auto check = [&](std::int32_t count, SimdLevel level) {
+    FastDepthValues32(z.data(), values.data(), count, level);
+    for (std::int32_t i = 0; i < count; ++i) {
+      if (values[i] != ToDepthValue(z[i], DepthFormat::Depth32)) {
+        ADD_FAILURE() << "z " << z[i] << " gives " << values[i];
+        return false;
+      }
+    }
+    return true;
+  };
+  // Every float in [0, 1] (bit patterns 0 to 0x3F800000), with both copies of the kernels.
+  std::int64_t checked = 0;
+  for (std::uint32_t bits = 0; bits <= 0x3F800000u; bits += kBatch) {
+    const std::uint32_t count = std::min<std::uint32_t>(kBatch, 0x3F800001u - bits);
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const std::uint32_t pattern = bits + i;
+      std::memcpy(&z[i], &pattern, sizeof pattern);
+    }
+    const SimdLevel level = (bits / kBatch) % 2 == 0 ? SimdLevel::Sse2 : SimdLevel::Best;
+    ASSERT_TRUE(check(static_cast<std::int32_t>(count), level));
+    checked += count;
+  }
+  EXPECT_EQ(checked, 0x3F800001);
+  // Negative, at least one, infinite and NaN, in a count that is not a multiple of four.
+  const float outside[] = {-0.0f,
+                           -1.0e-30f,
+                           -0.5f,
+                           1.0f,
+                           std::nextafter(1.0f, 2.0f),
+                           7.0f,
+                           3.0e38f,
+                           std::numeric_limits<float>::infinity(),
+                           -std::numeric_limits<float>::infinity(),
+                           std::numeric_limits<float>::quiet_NaN(),
+                           std::numeric_limits<float>::denorm_min()};
+  const auto count = static_cast<std::int32_t>(std::size(outside));
+  std::copy(std::begin(outside), std::end(outside), z.begin());
+  EXPECT_TRUE(check(count, SimdLevel::Sse2));
+  EXPECT_TRUE(check(count, SimdLevel::Best));
 }
 
 // Every row's covered columns found by stepping equal those found by dividing, for triangles of
