@@ -33,6 +33,34 @@ inline constexpr float kMaxTexelCoordinate = 1.0e9f;
 // fallback for every other state); off, every pixel goes through the general span.
 inline constexpr bool kFastSpans = true;
 
+// Multi-threaded drawing. The screen is cut into horizontal bands of kBandRows rows dealt out to
+// the workers in turn (band b to worker b % workers), so neighbouring rows, which triangles
+// share, go to different workers and each worker's rows stay in its own cache. Each worker
+// shades its own bands of every triangle in submission order, so a pixel sees its triangles in
+// the same order whatever the thread count.
+inline constexpr std::int32_t kBandRows = 16;
+
+// A draw call's triangles are culled, clipped and set up by the workers in chunks of this many
+// (chunk c by worker c % workers), then shaded chunk by chunk in order.
+inline constexpr std::uint32_t kSetupChunkTriangles = 64;
+
+// Draw calls with fewer triangles are drawn by the calling thread alone: waking the workers
+// would cost more than it saves.
+inline constexpr std::uint32_t kMinParallelTriangles = 16;
+
+// Set-up triangles are kept in blocks of this many, allocated as a draw call first needs them
+// and kept for the next ones; a block holds at least one chunk even when every triangle of it
+// is clipped into the largest fan.
+inline constexpr std::uint32_t kSetupBlockTriangles = 1024;
+
+// Most workers a rasteriser runs, and most it picks by default (the number of cores, up to this).
+inline constexpr int kMaxRasterThreads = 64;
+inline constexpr int kDefaultRasterThreadCap = 4;
+
+// How often an idle worker checks for a new job (a pause instruction each, about 10 to 40
+// nanoseconds) before it sleeps until woken.
+inline constexpr int kWorkerSpins = 4000;
+
 // Ordered dither into 16-bit targets uses a kDitherSize x kDitherSize Bayer matrix.
 inline constexpr int kDitherSize = 4;
 
