@@ -53,9 +53,12 @@ inline constexpr std::uint32_t kMinParallelTriangles = 16;
 // is clipped into the largest fan.
 inline constexpr std::uint32_t kSetupBlockTriangles = 1024;
 
-// Most workers a rasteriser runs, and most it picks by default (the number of cores, up to this).
+// Most workers a rasteriser runs. Devices draw with one thread per core, up to
+// kDefaultRasterThreadCap, where kThreadsByDefault (else with one), unless KOR_RASTER_THREADS
+// says otherwise.
 inline constexpr int kMaxRasterThreads = 64;
 inline constexpr int kDefaultRasterThreadCap = 4;
+inline constexpr bool kThreadsByDefault = true;
 
 // How often an idle worker checks for a new job (a pause instruction each, about 10 to 40
 // nanoseconds) before it sleeps until woken.

@@ -470,6 +470,12 @@ void Rasterizer::DrawInBands(const Batch& batch, const D3DTLVERTEX* vertices,
   pool_->Run(job);
 }
 
+int DefaultThreadCount() {
+  if (!kThreadsByDefault) return 1;
+  const int cores = static_cast<int>(std::thread::hardware_concurrency());
+  return std::clamp(cores, 1, kDefaultRasterThreadCap);
+}
+
 Rasterizer::Rasterizer() {
   lanes_.push_back(std::make_unique<Lane>());
 }

@@ -42,6 +42,10 @@ struct RasterStats {
   std::uint64_t clipped = 0;    // cut by the clipper
 };
 
+// The thread count devices draw with unless told otherwise: the processor's cores up to
+// kDefaultRasterThreadCap where kThreadsByDefault, else 1.
+int DefaultThreadCount();
+
 class Rasterizer {
  public:
   Rasterizer();
