@@ -41,7 +41,7 @@ inline constexpr bool kFastSpans = true;
 inline constexpr std::int32_t kBandRows = 16;
 
 // A draw call's triangles are culled, clipped and set up by the workers in chunks of this many
-// (chunk c by worker c % workers), then shaded chunk by chunk in order.
+// (each by the first worker to claim it), then shaded chunk by chunk in order.
 inline constexpr std::uint32_t kSetupChunkTriangles = 64;
 
 // Draw calls with fewer triangles are drawn by the calling thread alone: waking the workers

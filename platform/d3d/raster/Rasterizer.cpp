@@ -1,6 +1,7 @@
 #include "platform/d3d/raster/Rasterizer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <thread>
 
@@ -363,9 +364,10 @@ void Rasterizer::DrawSerially(const Batch& batch, const D3DTLVERTEX* vertices,
   }
 }
 
-// One worker's part of a draw call drawn in bands: it sets up its own chunks into its store,
-// and shades its own bands of every chunk in order, waiting for (or, while it waits, setting up
-// its own later chunks in place of) a chunk not yet published.
+// One worker's part of a draw call drawn in bands. Chunks of triangles are claimed in order
+// from a shared counter and set up into the claiming worker's store (so a worker that wakes
+// late sets up fewer); every worker shades its own bands of every chunk in order, and while the
+// next chunk is not yet published it claims and sets up another rather than wait.
 class Rasterizer::BandJob {
  public:
   BandJob(Rasterizer& raster, const Batch& batch, const D3DTLVERTEX* vertices,
@@ -376,20 +378,19 @@ class Rasterizer::BandJob {
         indices_(indices),
         triangles_(triangles),
         chunk_count_((triangles + kSetupChunkTriangles - 1) / kSetupChunkTriangles),
-        workers_(static_cast<std::uint32_t>(raster.pool_->Size())),
+        workers_(raster.pool_->Size()),
         stamp_(raster.band_draw_stamp_) {}
 
   void operator()(int worker) {
     Lane& lane = *raster_.lanes_[static_cast<std::size_t>(worker)];
     lane.store.Rewind();
-    const RowBands bands(worker, static_cast<int>(workers_));
-    std::uint32_t next_own = static_cast<std::uint32_t>(worker);
+    const RowBands bands(worker, workers_);
     for (std::uint32_t c = 0; c < chunk_count_; ++c) {
       const SetupChunk& chunk = raster_.chunks_[c];
       for (std::uint32_t spin = 1; chunk.ready.load(std::memory_order_acquire) != stamp_; ++spin) {
-        if (next_own < chunk_count_) {
-          SetUpChunk(lane, next_own);
-          next_own += workers_;
+        if (next_chunk_.load(std::memory_order_relaxed) < chunk_count_) {
+          const std::uint32_t claimed = next_chunk_.fetch_add(1, std::memory_order_relaxed);
+          if (claimed < chunk_count_) SetUpChunk(lane, claimed);
         } else if (spin % 256 == 0) {
           std::this_thread::yield();  // the chunk's worker may have lost its core
         }
@@ -450,8 +451,9 @@ class Rasterizer::BandJob {
   const std::uint16_t* indices_;
   std::uint32_t triangles_;
   std::uint32_t chunk_count_;
-  std::uint32_t workers_;
+  int workers_;
   std::uint32_t stamp_;
+  std::atomic<std::uint32_t> next_chunk_{0};  // the first chunk no worker has claimed
 };
 
 void Rasterizer::DrawInBands(const Batch& batch, const D3DTLVERTEX* vertices,

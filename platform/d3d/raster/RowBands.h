@@ -2,8 +2,8 @@
 // Drawing with several workers: the screen's rows in bands dealt out to the workers, and the
 // store of set-up triangles they share.
 //
-// A draw call's triangles are set up in chunks (chunk c by worker c % workers) into each
-// worker's own SetupStore; a chunk, once set up, is published with a stamp. Then every worker
+// A draw call's triangles are set up in chunks, each by whichever worker claims it first, into
+// that worker's own SetupStore; a chunk, once set up, is published with a stamp. Then every worker
 // walks all chunks in order and shades, of each triangle, only the rows of its own bands
 // (RowBands). Each pixel therefore sees its triangles in submission order, as with one thread.
 
