@@ -44,9 +44,13 @@ inline constexpr std::int32_t kBandRows = 16;
 // (each by the first worker to claim it), then shaded chunk by chunk in order.
 inline constexpr std::uint32_t kSetupChunkTriangles = 64;
 
-// Draw calls with fewer triangles are drawn by the calling thread alone: waking the workers
-// would cost more than it saves.
+// Draw calls with fewer triangles are drawn by the calling thread alone (waking the workers
+// would cost more than it saves) unless their bounding box covers kMinParallelPixels.
 inline constexpr std::uint32_t kMinParallelTriangles = 16;
+inline constexpr float kMinParallelPixels = 16384.0f;
+
+// Clears of fewer pixels are done by the calling thread alone.
+inline constexpr std::int64_t kMinParallelClearPixels = 32 * 1024;
 
 // Set-up triangles are kept in blocks of this many, allocated as a draw call first needs them
 // and kept for the next ones; a block holds at least one chunk even when every triangle of it

@@ -177,13 +177,45 @@ DrawResult Rasterizer::Clear(std::uint32_t count, const D3DRECT* rects, std::uin
   const bool clear_target = (flags & D3DCLEAR_TARGET) != 0;
   const bool clear_depth = (flags & D3DCLEAR_ZBUFFER) != 0 && depth_.has_value();
   if (clear_target && !target_) return DrawResult::NoTarget;
+  if (!clear_target && !clear_depth) return DrawResult::Ok;
+  // Rows below every bound surface are nobody's; cutting them off keeps the band walk short.
+  std::int32_t rows = 0;
+  if (clear_target) rows = target_->height;
+  if (clear_depth) rows = std::max(rows, depth_->height);
+  std::int64_t pixels = 0;
   for (std::uint32_t i = 0; i < count; ++i) {
-    PixelRect rect = ToPixelRect(rects[i]);
-    if (viewport_) rect = Intersect(rect, *viewport_);
-    if (clear_target) FillTargetRect(*target_, rect, color);
-    if (clear_depth) FillDepthRect(*depth_, rect, z);
+    const PixelRect rect = ClearRect(rects[i], rows);
+    if (!rect.IsEmpty()) {
+      pixels += std::int64_t{rect.right - rect.left} * (rect.bottom - rect.top);
+    }
+  }
+  // Each worker clears its own bands, which it is about to draw into as well.
+  const bool in_bands = pool_ && pixels >= kMinParallelClearPixels;
+  auto clear = [&](int worker) {
+    const RowBands bands(worker, in_bands ? pool_->Size() : 1);
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const PixelRect rect = ClearRect(rects[i], rows);
+      if (rect.IsEmpty()) continue;
+      bands.ForEach(rect.top, rect.bottom - 1, [&](std::int32_t first, std::int32_t last) {
+        const PixelRect part{rect.left, first, rect.right, last + 1};
+        if (clear_target) FillTargetRect(*target_, part, color);
+        if (clear_depth) FillDepthRect(*depth_, part, z);
+      });
+    }
+  };
+  if (in_bands) {
+    pool_->Run(clear);
+  } else {
+    clear(0);
   }
   return DrawResult::Ok;
+}
+
+// A clear rectangle within the viewport and rows [0, rows).
+PixelRect Rasterizer::ClearRect(const D3DRECT& rect, std::int32_t rows) const {
+  PixelRect clipped = Intersect(ToPixelRect(rect), {rect.x1, 0, rect.x2, rows});
+  if (viewport_) clipped = Intersect(clipped, *viewport_);
+  return clipped;
 }
 
 DrawResult Rasterizer::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, const D3DTLVERTEX* vertices,
@@ -220,7 +252,7 @@ DrawResult Rasterizer::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, const D3DTLVE
   batch.used = UsedAttributes(batch.context);
 
   if (++draw_number_ > 0xFFFFu) ForgetConvertedVertices();
-  if (pool_ && index_count / 3 >= kMinParallelTriangles) {
+  if (pool_ && WorthBands(batch.scissor, vertices, indices, index_count)) {
     DrawInBands(batch, vertices, indices, index_count);
   } else {
     DrawSerially(batch, vertices, indices, index_count);
@@ -233,6 +265,29 @@ DrawResult Rasterizer::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, const D3DTLVE
     lane->stats = {};
   }
   return DrawResult::Ok;
+}
+
+// Whether a draw call has enough work to wake the workers for: many triangles, or a few whose
+// bounding box covers many pixels over more than one band.
+bool Rasterizer::WorthBands(const PixelRect& scissor, const D3DTLVERTEX* vertices,
+                            const std::uint16_t* indices, std::uint32_t index_count) {
+  if (index_count / 3 >= kMinParallelTriangles) return true;
+  float left = vertices[indices[0]].sx, right = left;
+  float top = vertices[indices[0]].sy, bottom = top;
+  for (std::uint32_t i = 1; i < index_count; ++i) {
+    const D3DTLVERTEX& v = vertices[indices[i]];
+    left = std::min(left, v.sx);
+    right = std::max(right, v.sx);
+    top = std::min(top, v.sy);
+    bottom = std::max(bottom, v.sy);
+  }
+  // Not-a-number coordinates fail every comparison below and keep such a call on one thread.
+  const float width = std::min(right, static_cast<float>(scissor.right)) -
+                      std::max(left, static_cast<float>(scissor.left));
+  const float height = std::min(bottom, static_cast<float>(scissor.bottom)) -
+                       std::max(top, static_cast<float>(scissor.top));
+  return height > static_cast<float>(kBandRows) &&
+         width * height >= static_cast<float>(kMinParallelPixels);
 }
 
 // Tags of 65,536 calls ago would match again: every lane forgets its vertices.

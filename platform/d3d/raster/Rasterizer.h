@@ -109,6 +109,7 @@ class Rasterizer {
   class BandJob;
 
   PixelRect Scissor(bool with_depth) const;
+  PixelRect ClearRect(const D3DRECT& rect, std::int32_t rows) const;
   template <typename Emit>
   void CullAndClip(const Batch& batch, Lane& lane, const D3DTLVERTEX* vertices,
                    const std::uint16_t* index, Emit&& emit);
@@ -119,6 +120,8 @@ class Rasterizer {
   void DrawInBands(const Batch& batch, const D3DTLVERTEX* vertices, const std::uint16_t* indices,
                    std::uint32_t index_count);
   void ForgetConvertedVertices();
+  static bool WorthBands(const PixelRect& scissor, const D3DTLVERTEX* vertices,
+                         const std::uint16_t* indices, std::uint32_t index_count);
   static void Shade(const Batch& batch, const TriangleSetup& setup, bool perspective);
 
   RenderStateBlock states_;
