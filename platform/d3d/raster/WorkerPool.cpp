@@ -10,8 +10,7 @@ namespace platform::raster {
 
 WorkerPool::WorkerPool(int size) : size_(size < 1 ? 1 : size) {
   threads_.reserve(static_cast<std::size_t>(size_ - 1));
-  for (int index = 1; index < size_; ++index)
-    threads_.emplace_back([this, index] { Serve(index); });
+  for (int i = 1; i < size_; ++i) threads_.emplace_back([this] { Serve(); });
 }
 
 WorkerPool::~WorkerPool() {
@@ -36,22 +35,44 @@ void WorkerPool::Start(void* object, Call call) {
   }
   object_ = object;
   call_ = call;
-  pending_.store(size_ - 1, std::memory_order_relaxed);
-  // The release publishes the job to the threads that see the new generation.
-  generation_.fetch_add(1, std::memory_order_release);
+  done_.store(0, std::memory_order_relaxed);
+  const std::uint32_t generation = generation_.load(std::memory_order_relaxed) + 1;
+  // Index 0 is the caller's. The releases publish the job to whoever claims from it.
+  claim_.store(std::uint64_t{generation} << 32 | 1u, std::memory_order_release);
+  generation_.store(generation, std::memory_order_release);
   generation_.notify_all();
   call(object, 0);
-  for (int spin = 0; pending_.load(std::memory_order_acquire) != 0; ++spin) {
+  done_.fetch_add(1, std::memory_order_acq_rel);
+  Help(generation);
+  const std::uint32_t all = static_cast<std::uint32_t>(size_);
+  for (int spin = 0;; ++spin) {
+    const std::uint32_t done = done_.load(std::memory_order_acquire);
+    if (done == all) break;
     if (spin < kWorkerSpins) {
       Pause();
-      continue;
+    } else {
+      done_.wait(done, std::memory_order_acquire);
     }
-    const int left = pending_.load(std::memory_order_acquire);
-    if (left != 0) pending_.wait(left, std::memory_order_acquire);
   }
 }
 
-void WorkerPool::Serve(int index) {
+void WorkerPool::Help(std::uint32_t generation) {
+  const std::uint64_t tag = std::uint64_t{generation} << 32;
+  std::uint64_t claim = claim_.load(std::memory_order_acquire);
+  for (;;) {
+    const std::uint64_t index = claim & 0xFFFFFFFFu;
+    if ((claim & ~std::uint64_t{0xFFFFFFFFu}) != tag || index >= static_cast<std::uint64_t>(size_))
+      return;  // a later job's claims, or none left
+    if (!claim_.compare_exchange_weak(claim, claim + 1, std::memory_order_acquire)) continue;
+    call_(object_, static_cast<int>(index));
+    if (done_.fetch_add(1, std::memory_order_acq_rel) + 1 == static_cast<std::uint32_t>(size_)) {
+      done_.notify_all();
+    }
+    claim = claim_.load(std::memory_order_acquire);
+  }
+}
+
+void WorkerPool::Serve() {
   std::uint32_t seen = 0;
   for (;;) {
     // Spin a little for the next job, then sleep until the generation moves on.
@@ -66,8 +87,7 @@ void WorkerPool::Serve(int index) {
     }
     seen = now;
     if (stopping_.load(std::memory_order_relaxed)) return;
-    call_(object_, index);
-    if (pending_.fetch_sub(1, std::memory_order_acq_rel) == 1) pending_.notify_one();
+    Help(now);
   }
 }
 

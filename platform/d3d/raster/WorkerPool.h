@@ -1,10 +1,12 @@
 #pragma once
 // A fixed set of threads that run one job at a time together with the thread that hands it out.
 //
-// Run(job) calls job(0) on the caller and job(1) .. job(Size() - 1) on the pool's threads, and
-// returns once every call has returned. Between jobs the threads spin for a short while (draw
-// calls of one frame follow each other closely) and then sleep on an atomic wait, so an idle
-// pool costs no processor time. Nothing is allocated per job.
+// Run(job) calls job(index) once for every index in [0, Size()) and returns once every call has
+// returned. Index 0 runs on the caller; the others are claimed in turn by whichever thread is
+// free first, the caller included, so a job never waits for a thread that has not woken (on a
+// busy machine the caller may run them all). Between jobs the threads spin for a short while
+// (draw calls of one frame follow each other closely) and then sleep on an atomic wait, so an
+// idle pool costs no processor time. Nothing is allocated per job.
 
 #include <atomic>
 #include <cstdint>
@@ -17,7 +19,7 @@ class WorkerPool {
  public:
   // A pool of size workers in all, the caller included (size - 1 threads are started).
   explicit WorkerPool(int size);
-  // Wakes the threads, parked or not, and joins them.
+  // Wakes the threads, asleep or not, and joins them.
   ~WorkerPool();
   WorkerPool(const WorkerPool&) = delete;
   WorkerPool& operator=(const WorkerPool&) = delete;
@@ -25,7 +27,8 @@ class WorkerPool {
   int Size() const { return size_; }
 
   // Runs job(index) for every index in [0, Size()), index 0 on the calling thread. The job
-  // must not throw; it may wait for work of other indices only through memory it shares.
+  // must not throw, and an index may wait for the work of another only while that other is
+  // already running (an index that waits for one not yet claimed could wait forever).
   template <typename Job>
   void Run(Job& job) {
     Start(&job, [](void* object, int index) { (*static_cast<Job*>(object))(index); });
@@ -35,16 +38,21 @@ class WorkerPool {
   using Call = void (*)(void* object, int index);
 
   void Start(void* object, Call call);
-  void Serve(int index);
+  void Serve();
+  // Claims and runs indices of the job of generation `generation` until none is left.
+  void Help(std::uint32_t generation);
   static void Pause();
 
   int size_;
   void* object_ = nullptr;
   Call call_ = nullptr;
-  // Bumped once per job (and once more to stop); the threads wait for it to change.
+  // Bumped once per job (and once more to stop); the threads sleep until it changes.
   std::atomic<std::uint32_t> generation_{0};
-  // The pool's threads still running the current job.
-  std::atomic<int> pending_{0};
+  // The job's generation in the high 32 bits and the next index to claim in the low 32, so a
+  // thread that wakes late cannot claim an index of a later job.
+  std::atomic<std::uint64_t> claim_{0};
+  // Indices of the current job that have returned.
+  std::atomic<std::uint32_t> done_{0};
   std::atomic<bool> stopping_{false};
   std::vector<std::thread> threads_;
 };

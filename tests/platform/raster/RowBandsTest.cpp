@@ -60,13 +60,26 @@ TEST(WorkerPoolTest, RunsEveryIndexOnceAndWakesFromSleep) {
   for (const std::atomic<int>& count : calls) EXPECT_EQ(count.load(), 2003);
 }
 
-TEST(WorkerPoolTest, IndexZeroRunsOnTheCaller) {
-  WorkerPool pool(2);
-  std::thread::id ids[2];
-  auto job = [&](int index) { ids[index] = std::this_thread::get_id(); };
-  pool.Run(job);
-  EXPECT_EQ(ids[0], std::this_thread::get_id());
-  EXPECT_NE(ids[1], std::this_thread::get_id());
+// Index 0 is the caller's; the others go to whichever thread claims them, each exactly once,
+// even when every index but the last waits until all others have started (so they cannot all
+// be run one after another by the caller).
+TEST(WorkerPoolTest, IndexZeroRunsOnTheCallerAndTheRestRunTogether) {
+  WorkerPool pool(3);
+  for (int round = 0; round < 50; ++round) {
+    std::thread::id ids[3];
+    std::atomic<int> started{0};
+    auto job = [&](int index) {
+      ids[index] = std::this_thread::get_id();
+      started.fetch_add(1);
+      if (index != 2) {
+        while (started.load() < 3) std::this_thread::yield();
+      }
+    };
+    pool.Run(job);
+    EXPECT_EQ(ids[0], std::this_thread::get_id());
+    EXPECT_NE(ids[1], ids[0]);
+    EXPECT_NE(ids[1], ids[2]);
+  }
 }
 
 constexpr int kWidth = 203;  // not a whole number of bands either way
