@@ -38,7 +38,7 @@ inline constexpr bool kFastSpans = true;
 // share, go to different workers and each worker's rows stay in its own cache. Each worker
 // shades its own bands of every triangle in submission order, so a pixel sees its triangles in
 // the same order whatever the thread count.
-inline constexpr std::int32_t kBandRows = 16;
+inline constexpr std::int32_t kBandRows = 32;
 
 // A draw call's triangles are culled, clipped and set up by the workers in chunks of this many
 // (each by the first worker to claim it), then shaded chunk by chunk in order.
