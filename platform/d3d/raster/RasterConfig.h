@@ -52,11 +52,6 @@ inline constexpr float kMinParallelPixels = 16384.0f;
 // Clears of fewer pixels are done by the calling thread alone.
 inline constexpr std::int64_t kMinParallelClearPixels = 32 * 1024;
 
-// Set-up triangles are kept in blocks of this many, allocated as a draw call first needs them
-// and kept for the next ones; a block holds at least one chunk even when every triangle of it
-// is clipped into the largest fan.
-inline constexpr std::uint32_t kSetupBlockTriangles = 1024;
-
 // Most workers a rasteriser runs. Devices draw with one thread per core, up to
 // kDefaultRasterThreadCap, where kThreadsByDefault (else with one), unless KOR_RASTER_THREADS
 // says otherwise.

@@ -50,7 +50,6 @@ struct alignas(64) Rasterizer::Lane {
   // one band. Set-up writes everything the states read; the attributes they do not read keep
   // the values of an earlier triangle and are never looked at.
   TriangleSetup setup;
-  SetupStore store;
 
   const RasterVertex& Converted(const D3DTLVERTEX* vertices, std::uint16_t index,
                                 std::uint32_t draw_number);
@@ -420,8 +419,8 @@ void Rasterizer::DrawSerially(const Batch& batch, const D3DTLVERTEX* vertices,
 }
 
 // One worker's part of a draw call drawn in bands. Chunks of triangles are claimed in order
-// from a shared counter and set up into the claiming worker's store (so a worker that wakes
-// late sets up fewer); every worker shades its own bands of every chunk in order, and while the
+// from a shared counter and set up by the claiming worker (so a worker that wakes late sets up
+// fewer); every worker shades its own bands of every chunk in order, and while the
 // next chunk is not yet published it claims and sets up another rather than wait.
 class Rasterizer::BandJob {
  public:
@@ -438,7 +437,6 @@ class Rasterizer::BandJob {
 
   void operator()(int worker) {
     Lane& lane = *raster_.lanes_[static_cast<std::size_t>(worker)];
-    lane.store.Rewind();
     const RowBands bands(worker, workers_);
     for (std::uint32_t c = 0; c < chunk_count_; ++c) {
       const SetupChunk& chunk = raster_.chunks_[c];
@@ -450,23 +448,22 @@ class Rasterizer::BandJob {
           std::this_thread::yield();  // the chunk's worker may have lost its core
         }
       }
-      for (const SetUpTriangle* t = chunk.begin; t != chunk.begin + chunk.count; ++t) {
-        ShadeOwnRows(lane, bands, *t);
-      }
+      const SetUpTriangle* const slots = chunk.slots.get();
+      for (std::uint32_t t = 0; t < chunk.count; ++t) ShadeOwnRows(lane, bands, slots[t]);
     }
   }
 
  private:
   void SetUpChunk(Lane& lane, std::uint32_t c) {
-    SetUpTriangle* const begin = lane.store.Reserve();
-    std::uint32_t count = 0;
+    SetupChunk& chunk = raster_.chunks_[c];
+    chunk.count = 0;
     auto set_up = [&](const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2,
                       bool perspective) {
-      SetUpTriangle& out = begin[count];
+      SetUpTriangle& out = chunk.Next();
       if (SetupTriangle(v0, v1, v2, batch_.scissor, &out.setup,
                         SetupAttributes(batch_.used, perspective))) {
         out.perspective = perspective;
-        ++count;
+        ++chunk.count;
       }
     };
     const std::uint32_t first = c * kSetupChunkTriangles;
@@ -474,10 +471,6 @@ class Rasterizer::BandJob {
     for (std::uint32_t t = first; t < end; ++t) {
       raster_.CullAndClip(batch_, lane, vertices_, indices_ + 3 * std::size_t{t}, set_up);
     }
-    lane.store.Commit(count);
-    SetupChunk& chunk = raster_.chunks_[c];
-    chunk.begin = begin;
-    chunk.count = count;
     chunk.ready.store(stamp_, std::memory_order_release);
   }
 
@@ -516,8 +509,16 @@ void Rasterizer::DrawInBands(const Batch& batch, const D3DTLVERTEX* vertices,
   const std::uint32_t triangles = index_count / 3;
   const std::uint32_t chunks = (triangles + kSetupChunkTriangles - 1) / kSetupChunkTriangles;
   if (chunks > chunk_capacity_) {
-    chunk_capacity_ = std::max(chunks, 2 * chunk_capacity_);
-    chunks_ = std::make_unique<SetupChunk[]>(chunk_capacity_);
+    // The chunks' storage moves to the larger array (the workers are idle between calls).
+    const std::uint32_t grown = std::max(chunks, 2 * chunk_capacity_);
+    auto larger = std::make_unique<SetupChunk[]>(grown);
+    for (std::uint32_t c = 0; c < chunk_capacity_; ++c) {
+      larger[c].slots = std::move(chunks_[c].slots);
+      larger[c].capacity = chunks_[c].capacity;
+      larger[c].ready.store(chunks_[c].ready.load());
+    }
+    chunks_ = std::move(larger);
+    chunk_capacity_ = grown;
   }
   if (++band_draw_stamp_ == 0) {  // stamps of 2^32 calls ago would match again
     for (std::uint32_t c = 0; c < chunk_capacity_; ++c) chunks_[c].ready.store(0);

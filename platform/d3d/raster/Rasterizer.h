@@ -135,12 +135,13 @@ class Rasterizer {
   SimdLevel simd_level_ = SimdLevel::Best;
   std::uint32_t draw_number_ = 0;  // 1..0xFFFF, tags the lanes' converted vertices
 
-  // What each drawing thread keeps of its own (lane 0 is the caller's): converted vertices,
-  // scratch triangles and its set-up store.
+  // What each drawing thread keeps of its own (lane 0 is the caller's): converted vertices and
+  // scratch triangles.
   std::vector<std::unique_ptr<Lane>> lanes_;
   // The workers, when more than one thread draws.
   std::unique_ptr<WorkerPool> pool_;
-  // The chunks of the draw call being drawn in bands, grown as a larger call needs them.
+  // The chunks of the draw call being drawn in bands with their set-up triangles, grown as a
+  // larger call needs them.
   std::unique_ptr<SetupChunk[]> chunks_;
   std::uint32_t chunk_capacity_ = 0;
   std::uint32_t band_draw_stamp_ = 0;  // the stamp of the current call's chunks, never 0

@@ -1,18 +1,15 @@
 #include "platform/d3d/raster/RowBands.h"
 
+#include <algorithm>
+
 namespace platform::raster {
 
-SetUpTriangle* SetupStore::Reserve() {
-  if (!blocks_.empty() && kSetupBlockTriangles - used_ < kMaxChunkSetups) {
-    ++block_;
-    used_ = 0;
-  }
-  if (block_ >= blocks_.size()) {
-    blocks_.push_back(std::make_unique<SetUpTriangle[]>(kSetupBlockTriangles));
-    block_ = blocks_.size() - 1;
-    used_ = 0;
-  }
-  return blocks_[block_].get() + used_;
+void SetupChunk::Grow() {
+  const std::uint32_t grown = std::max(kSetupChunkTriangles, 2 * capacity);
+  auto larger = std::make_unique<SetUpTriangle[]>(grown);
+  std::copy(slots.get(), slots.get() + count, larger.get());
+  slots = std::move(larger);
+  capacity = grown;
 }
 
 }  // namespace platform::raster

@@ -1,9 +1,9 @@
 #pragma once
 // Drawing with several workers: the screen's rows in bands dealt out to the workers, and the
-// store of set-up triangles they share.
+// chunks of set-up triangles they share.
 //
 // A draw call's triangles are set up in chunks, each by whichever worker claims it first, into
-// that worker's own SetupStore; a chunk, once set up, is published with a stamp. Then every worker
+// the chunk's own storage; a chunk, once set up, is published with a stamp. Then every worker
 // walks all chunks in order and shades, of each triangle, only the rows of its own bands
 // (RowBands). Each pixel therefore sees its triangles in submission order, as with one thread.
 
@@ -53,37 +53,25 @@ struct SetUpTriangle {
   bool perspective = false;
 };
 
-// The most set-up triangles one chunk can make: each triangle clipped into a fan.
-inline constexpr std::uint32_t kMaxChunkSetups =
-    kSetupChunkTriangles * static_cast<std::uint32_t>(kMaxClippedVertices - 2);
-static_assert(kSetupBlockTriangles >= kMaxChunkSetups, "a block must hold a whole chunk");
-
-// One worker's set-up triangles: blocks that never move once made, so other workers may read a
-// published chunk while this one goes on writing. Blocks are made as a draw call first needs
-// them and kept.
-class SetupStore {
- public:
-  // Starts writing at the first block again (the previous draw call's triangles are done).
-  void Rewind() {
-    block_ = 0;
-    used_ = 0;
-  }
-  // Room for a whole chunk, contiguous; Commit(count) then keeps the first count.
-  SetUpTriangle* Reserve();
-  void Commit(std::uint32_t count) { used_ += count; }
-
- private:
-  std::vector<std::unique_ptr<SetUpTriangle[]>> blocks_;
-  std::size_t block_ = 0;
-  std::uint32_t used_ = 0;
-};
-
-// A chunk's set-up triangles, published by its worker: ready holds the draw call's stamp once
-// begin and count are written.
+// One chunk of a draw call's triangles, set up. The worker that claims the chunk fills it and
+// publishes it by storing the draw call's stamp in ready; other workers read it only after
+// seeing that stamp. Its storage is kept from one draw call to the next and grows (by doubling)
+// only when a chunk makes more set-up triangles than it ever did (clipping makes a fan of a
+// triangle), so the same frame drawn again allocates nothing.
 struct SetupChunk {
-  const SetUpTriangle* begin = nullptr;
+  std::unique_ptr<SetUpTriangle[]> slots;
+  std::uint32_t capacity = 0;
   std::uint32_t count = 0;
   std::atomic<std::uint32_t> ready{0};
+
+  // The slot after the kept ones, made room for; count is raised to keep it.
+  SetUpTriangle& Next() {
+    if (count == capacity) Grow();
+    return slots[count];
+  }
+
+ private:
+  void Grow();
 };
 
 }  // namespace platform::raster

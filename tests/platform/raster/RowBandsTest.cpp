@@ -16,6 +16,7 @@
 #include "platform/d3d/raster/RowBands.h"
 #include "platform/d3d/raster/WorkerPool.h"
 #include "tests/platform/raster/RasterTestKit.h"
+#include "tests/support/AllocationCounter.h"
 
 namespace platform::raster::testing {
 namespace {
@@ -99,6 +100,9 @@ struct Scene {
   std::vector<std::uint8_t> palettised = std::vector<std::uint8_t>(64 * 32);
   std::vector<D3DCOLOR> palette = std::vector<D3DCOLOR>(256);
   std::vector<std::uint16_t> rgb = std::vector<std::uint16_t>(16 * 16);
+  // A draw call's arrays, kept from one call to the next.
+  std::vector<D3DTLVERTEX> vertices;
+  std::vector<std::uint16_t> indices;
 };
 
 // A coordinate, now and then not finite.
@@ -198,8 +202,8 @@ void DrawFrame(std::uint32_t seed, Scene& scene, Rasterizer& raster) {
   raster.ResetViewport();
   const D3DRECT all = {0, 0, kWidth, kHeight};
   raster.Clear(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x102030u);
-  std::vector<D3DTLVERTEX> vertices;
-  std::vector<std::uint16_t> indices;
+  std::vector<D3DTLVERTEX>& vertices = scene.vertices;
+  std::vector<std::uint16_t>& indices = scene.indices;
   for (int call = 0; call < 12; ++call) {
     ChangeStates(random, scene, raster);
     if (random.Chance(10)) {
@@ -355,6 +359,16 @@ TEST(ThreadedDrawTest, SleepingWorkersWakeForDrawsAndStopOnDestruction) {
   std::this_thread::sleep_for(std::chrono::milliseconds(20));  // destroyed asleep
   raster.SetThreadCount(0);
   EXPECT_EQ(raster.ThreadCount(), 1);
+}
+
+// Once a frame has been drawn, drawing it again with several threads allocates nothing: the
+// set-up stores and chunk records are kept, and handing a job to the workers takes no memory.
+TEST(ThreadedDrawTest, AWarmFrameAllocatesNothing) {
+  Scene scene;
+  Rasterizer raster;
+  raster.SetThreadCount(3);
+  DrawFrame(9, scene, raster);
+  EXPECT_EQ(testsupport::AllocationsDuring([&] { DrawFrame(9, scene, raster); }), 0u);
 }
 
 }  // namespace
