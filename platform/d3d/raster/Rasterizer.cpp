@@ -448,8 +448,9 @@ class Rasterizer::BandJob {
           std::this_thread::yield();  // the chunk's worker may have lost its core
         }
       }
-      const SetUpTriangle* const slots = chunk.slots.get();
-      for (std::uint32_t t = 0; t < chunk.count; ++t) ShadeOwnRows(lane, bands, slots[t]);
+      for (std::uint32_t t = 0; t < chunk.count; ++t) {
+        ShadeOwnRows(lane, bands, chunk.rows[t], chunk.slots[t]);
+      }
     }
   }
 
@@ -463,7 +464,7 @@ class Rasterizer::BandJob {
       if (SetupTriangle(v0, v1, v2, batch_.scissor, &out.setup,
                         SetupAttributes(batch_.used, perspective))) {
         out.perspective = perspective;
-        ++chunk.count;
+        chunk.Keep();
       }
     };
     const std::uint32_t first = c * kSetupChunkTriangles;
@@ -476,16 +477,17 @@ class Rasterizer::BandJob {
 
   // Shades the rows of the triangle that lie in this worker's bands: the whole triangle when it
   // lies in one of them, else a copy narrowed to each band in turn (a pixel's values do not
-  // depend on the row its triangle's walk starts at).
-  void ShadeOwnRows(Lane& lane, const RowBands& bands, const SetUpTriangle& triangle) {
-    const TriangleSetup& setup = triangle.setup;
+  // depend on the row its triangle's walk starts at). The set-up is not read at all when no row
+  // is this worker's.
+  void ShadeOwnRows(Lane& lane, const RowBands& bands, RowSpan rows,
+                    const SetUpTriangle& triangle) {
     bool copied = false;
-    bands.ForEach(setup.first_row, setup.last_row, [&](std::int32_t first, std::int32_t last) {
-      if (first == setup.first_row && last == setup.last_row) {
-        Shade(batch_, setup, triangle.perspective);
+    bands.ForEach(rows.first, rows.last, [&](std::int32_t first, std::int32_t last) {
+      if (first == rows.first && last == rows.last) {
+        Shade(batch_, triangle.setup, triangle.perspective);
         return;
       }
-      if (!copied) lane.setup = setup;
+      if (!copied) lane.setup = triangle.setup;
       copied = true;
       lane.setup.first_row = first;
       lane.setup.last_row = last;
@@ -514,6 +516,7 @@ void Rasterizer::DrawInBands(const Batch& batch, const D3DTLVERTEX* vertices,
     auto larger = std::make_unique<SetupChunk[]>(grown);
     for (std::uint32_t c = 0; c < chunk_capacity_; ++c) {
       larger[c].slots = std::move(chunks_[c].slots);
+      larger[c].rows = std::move(chunks_[c].rows);
       larger[c].capacity = chunks_[c].capacity;
       larger[c].ready.store(chunks_[c].ready.load());
     }

@@ -53,6 +53,14 @@ struct SetUpTriangle {
   bool perspective = false;
 };
 
+// The rows a set-up triangle covers, kept apart from its set-up so that a worker can pass over
+// the triangles outside its bands reading eight of these to a cache line (the set-up was
+// written by another core, and each of its lines read costs a transfer).
+struct RowSpan {
+  std::int32_t first = 0;
+  std::int32_t last = -1;
+};
+
 // One chunk of a draw call's triangles, set up. The worker that claims the chunk fills it and
 // publishes it by storing the draw call's stamp in ready; other workers read it only after
 // seeing that stamp. Its storage is kept from one draw call to the next and grows (by doubling)
@@ -60,14 +68,19 @@ struct SetUpTriangle {
 // triangle), so the same frame drawn again allocates nothing.
 struct SetupChunk {
   std::unique_ptr<SetUpTriangle[]> slots;
+  std::unique_ptr<RowSpan[]> rows;  // slots[i]'s rows
   std::uint32_t capacity = 0;
   std::uint32_t count = 0;
   std::atomic<std::uint32_t> ready{0};
 
-  // The slot after the kept ones, made room for; count is raised to keep it.
+  // The slot after the kept ones, made room for; Keep() then keeps it.
   SetUpTriangle& Next() {
     if (count == capacity) Grow();
     return slots[count];
+  }
+  void Keep() {
+    rows[count] = {slots[count].setup.first_row, slots[count].setup.last_row};
+    ++count;
   }
 
  private:
