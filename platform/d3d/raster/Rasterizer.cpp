@@ -191,7 +191,7 @@ DrawResult Rasterizer::Clear(std::uint32_t count, const D3DRECT* rects, std::uin
   // Each worker clears its own bands, which it is about to draw into as well.
   const bool in_bands = pool_ && pixels >= kMinParallelClearPixels;
   auto clear = [&](int worker) {
-    const RowBands bands(worker, in_bands ? pool_->Size() : 1);
+    const RowBands bands(worker, in_bands ? BandSets() : 1);
     for (std::uint32_t i = 0; i < count; ++i) {
       const PixelRect rect = ClearRect(rects[i], rows);
       if (rect.IsEmpty()) continue;
@@ -203,7 +203,7 @@ DrawResult Rasterizer::Clear(std::uint32_t count, const D3DRECT* rects, std::uin
     }
   };
   if (in_bands) {
-    pool_->Run(clear);
+    pool_->Run(clear, BandSets());
   } else {
     clear(0);
   }
@@ -432,7 +432,7 @@ class Rasterizer::BandJob {
         indices_(indices),
         triangles_(triangles),
         chunk_count_((triangles + kSetupChunkTriangles - 1) / kSetupChunkTriangles),
-        workers_(raster.pool_->Size()),
+        workers_(raster.BandSets()),
         stamp_(raster.band_draw_stamp_) {}
 
   void operator()(int worker) {
@@ -528,7 +528,7 @@ void Rasterizer::DrawInBands(const Batch& batch, const D3DTLVERTEX* vertices,
     band_draw_stamp_ = 1;
   }
   BandJob job(*this, batch, vertices, indices, triangles);
-  pool_->Run(job);
+  pool_->Run(job, BandSets());
 }
 
 int DefaultThreadCount() {
@@ -547,9 +547,9 @@ void Rasterizer::SetThreadCount(int count) {
   count = std::clamp(count, 1, kMaxRasterThreads);
   if (count == ThreadCount()) return;
   pool_.reset();
-  while (lanes_.size() < static_cast<std::size_t>(count))
-    lanes_.push_back(std::make_unique<Lane>());
-  lanes_.resize(static_cast<std::size_t>(count));
+  const std::size_t lanes = static_cast<std::size_t>(count == 1 ? 1 : count * kBandSetsPerThread);
+  while (lanes_.size() < lanes) lanes_.push_back(std::make_unique<Lane>());
+  lanes_.resize(lanes);
   if (count > 1) pool_ = std::make_unique<WorkerPool>(count);
 }
 

@@ -120,6 +120,9 @@ class Rasterizer {
   void DrawInBands(const Batch& batch, const D3DTLVERTEX* vertices, const std::uint16_t* indices,
                    std::uint32_t index_count);
   void ForgetConvertedVertices();
+  // The sets of bands work is split into: kBandSetsPerThread per thread, each taken whole by
+  // whichever thread is free (one lane each).
+  int BandSets() const { return static_cast<int>(lanes_.size()); }
   static bool WorthBands(const PixelRect& scissor, const D3DTLVERTEX* vertices,
                          const std::uint16_t* indices, std::uint32_t index_count);
   static void Shade(const Batch& batch, const TriangleSetup& setup, bool perspective);
@@ -135,8 +138,8 @@ class Rasterizer {
   SimdLevel simd_level_ = SimdLevel::Best;
   std::uint32_t draw_number_ = 0;  // 1..0xFFFF, tags the lanes' converted vertices
 
-  // What each drawing thread keeps of its own (lane 0 is the caller's): converted vertices and
-  // scratch triangles.
+  // What each set of bands keeps of its own while a thread draws it (lane 0 is the caller's):
+  // converted vertices and scratch triangles.
   std::vector<std::unique_ptr<Lane>> lanes_;
   // The workers, when more than one thread draws.
   std::unique_ptr<WorkerPool> pool_;

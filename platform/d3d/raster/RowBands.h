@@ -18,7 +18,8 @@
 
 namespace platform::raster {
 
-// Band b (rows [b * kBandRows, (b + 1) * kBandRows)) belongs to worker b % workers.
+// Band b (rows [b * kBandRows, (b + 1) * kBandRows)) belongs to worker b % workers (a worker
+// here is a set of bands, drawn whole by one thread).
 class RowBands {
  public:
   RowBands(int worker, int workers) : worker_(worker), workers_(workers) {}

@@ -28,13 +28,14 @@ void WorkerPool::Pause() {
 #endif
 }
 
-void WorkerPool::Start(void* object, Call call) {
-  if (size_ == 1) {
-    call(object, 0);
+void WorkerPool::Start(void* object, Call call, int count) {
+  if (size_ == 1 || count <= 1) {
+    for (int index = 0; index < count; ++index) call(object, index);
     return;
   }
   object_ = object;
   call_ = call;
+  count_ = static_cast<std::uint32_t>(count);
   done_.store(0, std::memory_order_relaxed);
   const std::uint32_t generation = generation_.load(std::memory_order_relaxed) + 1;
   // Index 0 is the caller's. The releases publish the job to whoever claims from it.
@@ -44,7 +45,7 @@ void WorkerPool::Start(void* object, Call call) {
   call(object, 0);
   done_.fetch_add(1, std::memory_order_acq_rel);
   Help(generation);
-  const std::uint32_t all = static_cast<std::uint32_t>(size_);
+  const std::uint32_t all = count_;
   for (int spin = 0;; ++spin) {
     const std::uint32_t done = done_.load(std::memory_order_acquire);
     if (done == all) break;
@@ -61,11 +62,11 @@ void WorkerPool::Help(std::uint32_t generation) {
   std::uint64_t claim = claim_.load(std::memory_order_acquire);
   for (;;) {
     const std::uint64_t index = claim & 0xFFFFFFFFu;
-    if ((claim & ~std::uint64_t{0xFFFFFFFFu}) != tag || index >= static_cast<std::uint64_t>(size_))
+    if ((claim & ~std::uint64_t{0xFFFFFFFFu}) != tag || index >= count_)
       return;  // a later job's claims, or none left
     if (!claim_.compare_exchange_weak(claim, claim + 1, std::memory_order_acquire)) continue;
     call_(object_, static_cast<int>(index));
-    if (done_.fetch_add(1, std::memory_order_acq_rel) + 1 == static_cast<std::uint32_t>(size_)) {
+    if (done_.fetch_add(1, std::memory_order_acq_rel) + 1 == count_) {
       done_.notify_all();
     }
     claim = claim_.load(std::memory_order_acquire);

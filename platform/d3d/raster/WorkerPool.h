@@ -1,9 +1,9 @@
 #pragma once
 // A fixed set of threads that run one job at a time together with the thread that hands it out.
 //
-// Run(job) calls job(index) once for every index in [0, Size()) and returns once every call has
-// returned. Index 0 runs on the caller; the others are claimed in turn by whichever thread is
-// free first, the caller included, so a job never waits for a thread that has not woken (on a
+// Run(job, count) calls job(index) once for every index in [0, count) and returns once every
+// call has returned. Index 0 runs on the caller; the others are claimed in turn by whichever thread
+// is free first, the caller included, so a job never waits for a thread that has not woken (on a
 // busy machine the caller may run them all). Between jobs the threads spin for a short while
 // (draw calls of one frame follow each other closely) and then sleep on an atomic wait, so an
 // idle pool costs no processor time. Nothing is allocated per job.
@@ -26,18 +26,20 @@ class WorkerPool {
 
   int Size() const { return size_; }
 
-  // Runs job(index) for every index in [0, Size()), index 0 on the calling thread. The job
-  // must not throw, and an index may wait for the work of another only while that other is
-  // already running (an index that waits for one not yet claimed could wait forever).
+  // Runs job(index) for every index in [0, count) (count >= 1; more indices than threads
+  // balance uneven ones), index 0 on the calling thread. The job must not throw, and an index
+  // may wait for the work of another only while that other is already running (an index that
+  // waits for one not yet claimed could wait forever).
   template <typename Job>
-  void Run(Job& job) {
-    Start(&job, [](void* object, int index) { (*static_cast<Job*>(object))(index); });
+  void Run(Job& job, int count) {
+    Start(
+        &job, [](void* object, int index) { (*static_cast<Job*>(object))(index); }, count);
   }
 
  private:
   using Call = void (*)(void* object, int index);
 
-  void Start(void* object, Call call);
+  void Start(void* object, Call call, int count);
   void Serve();
   // Claims and runs indices of the job of generation `generation` until none is left.
   void Help(std::uint32_t generation);
@@ -46,6 +48,7 @@ class WorkerPool {
   int size_;
   void* object_ = nullptr;
   Call call_ = nullptr;
+  std::uint32_t count_ = 0;  // the current job's indices
   // Bumped once per job (and once more to stop); the threads sleep until it changes.
   std::atomic<std::uint32_t> generation_{0};
   // The job's generation in the high 32 bits and the next index to claim in the low 32, so a

@@ -50,15 +50,20 @@ TEST(RowBandsTest, WorkersShareEveryRowOnceInBandsOfTheirOwn) {
   }
 }
 
+// Jobs of fewer, as many and more indices than threads: each index runs exactly once per job.
 TEST(WorkerPoolTest, RunsEveryIndexOnceAndWakesFromSleep) {
   WorkerPool pool(3);
-  std::atomic<int> calls[3] = {};
+  std::atomic<int> calls[7] = {};
   auto job = [&](int index) { calls[index].fetch_add(1); };
-  for (int round = 0; round < 2000; ++round) pool.Run(job);
+  for (int round = 0; round < 2000; ++round) pool.Run(job, 1 + round % 7);
   // Long enough for the threads to stop spinning and sleep; the next jobs must still run.
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  for (int round = 0; round < 3; ++round) pool.Run(job);
-  for (const std::atomic<int>& count : calls) EXPECT_EQ(count.load(), 2003);
+  for (int round = 0; round < 3; ++round) pool.Run(job, 7);
+  for (int index = 0; index < 7; ++index) {
+    int expected = 3;
+    for (int round = 0; round < 2000; ++round) expected += index < 1 + round % 7;
+    EXPECT_EQ(calls[index].load(), expected) << "index " << index;
+  }
 }
 
 // Index 0 is the caller's; the others go to whichever thread claims them, each exactly once,
@@ -76,7 +81,7 @@ TEST(WorkerPoolTest, IndexZeroRunsOnTheCallerAndTheRestRunTogether) {
         while (started.load() < 3) std::this_thread::yield();
       }
     };
-    pool.Run(job);
+    pool.Run(job, 3);
     EXPECT_EQ(ids[0], std::this_thread::get_id());
     EXPECT_NE(ids[1], ids[0]);
     EXPECT_NE(ids[1], ids[2]);
