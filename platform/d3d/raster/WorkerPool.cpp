@@ -33,19 +33,19 @@ void WorkerPool::Start(void* object, Call call, int count) {
     for (int index = 0; index < count; ++index) call(object, index);
     return;
   }
+  const std::uint32_t all = static_cast<std::uint32_t>(count);
   object_ = object;
   call_ = call;
-  count_ = static_cast<std::uint32_t>(count);
   done_.store(0, std::memory_order_relaxed);
   const std::uint32_t generation = generation_.load(std::memory_order_relaxed) + 1;
   // Index 0 is the caller's. The releases publish the job to whoever claims from it.
-  claim_.store(std::uint64_t{generation} << 32 | 1u, std::memory_order_release);
+  claim_.store(std::uint64_t{generation} << 32 | std::uint64_t{all} << 16 | 1u,
+               std::memory_order_release);
   generation_.store(generation, std::memory_order_release);
   generation_.notify_all();
   call(object, 0);
   done_.fetch_add(1, std::memory_order_acq_rel);
   Help(generation);
-  const std::uint32_t all = count_;
   for (int spin = 0;; ++spin) {
     const std::uint32_t done = done_.load(std::memory_order_acquire);
     if (done == all) break;
@@ -58,17 +58,14 @@ void WorkerPool::Start(void* object, Call call, int count) {
 }
 
 void WorkerPool::Help(std::uint32_t generation) {
-  const std::uint64_t tag = std::uint64_t{generation} << 32;
   std::uint64_t claim = claim_.load(std::memory_order_acquire);
   for (;;) {
-    const std::uint64_t index = claim & 0xFFFFFFFFu;
-    if ((claim & ~std::uint64_t{0xFFFFFFFFu}) != tag || index >= count_)
-      return;  // a later job's claims, or none left
+    const std::uint32_t index = claim & 0xFFFFu;
+    const std::uint32_t all = (claim >> 16) & 0xFFFFu;
+    if ((claim >> 32) != generation || index >= all) return;  // a later job's, or none left
     if (!claim_.compare_exchange_weak(claim, claim + 1, std::memory_order_acquire)) continue;
     call_(object_, static_cast<int>(index));
-    if (done_.fetch_add(1, std::memory_order_acq_rel) + 1 == count_) {
-      done_.notify_all();
-    }
+    if (done_.fetch_add(1, std::memory_order_acq_rel) + 1 == all) done_.notify_all();
     claim = claim_.load(std::memory_order_acquire);
   }
 }

@@ -26,9 +26,9 @@ class WorkerPool {
 
   int Size() const { return size_; }
 
-  // Runs job(index) for every index in [0, count) (count >= 1; more indices than threads
-  // balance uneven ones), index 0 on the calling thread. The job must not throw, and an index
-  // may wait for the work of another only while that other is already running (an index that
+  // Runs job(index) for every index in [0, count) (count from 1 to 65,535; more indices than
+  // threads balance uneven ones), index 0 on the calling thread. The job must not throw, and an
+  // index may wait for the work of another only while that other is already running (an index that
   // waits for one not yet claimed could wait forever).
   template <typename Job>
   void Run(Job& job, int count) {
@@ -48,11 +48,11 @@ class WorkerPool {
   int size_;
   void* object_ = nullptr;
   Call call_ = nullptr;
-  std::uint32_t count_ = 0;  // the current job's indices
   // Bumped once per job (and once more to stop); the threads sleep until it changes.
   std::atomic<std::uint32_t> generation_{0};
-  // The job's generation in the high 32 bits and the next index to claim in the low 32, so a
-  // thread that wakes late cannot claim an index of a later job.
+  // The job's generation in the high 32 bits, its count of indices in the next 16 and the next
+  // index to claim in the low 16: one word, so a thread that wakes late can neither claim an
+  // index of a later job nor judge its own job's indices by a later job's count.
   std::atomic<std::uint64_t> claim_{0};
   // Indices of the current job that have returned.
   std::atomic<std::uint32_t> done_{0};
