@@ -1,16 +1,39 @@
 #include "platform/d3d/DeviceCore.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <stdexcept>
 
 #include "platform/d3d/D3DTexture.h"
 #include "platform/d3d/Direct3D.h"
 #include "platform/d3d/SurfaceAccess.h"
+#include "platform/d3d/raster/RasterConfig.h"
 #include "platform/ddraw/DDrawErrors.h"
 
 namespace platform {
 
-DeviceCore::DeviceCore(IDirectDrawSurface* Target) : target_(Target) {}
+namespace {
+
+// The environment's KOR_RASTER_THREADS when it holds a whole number from 1 up, else the
+// rasteriser's default for this machine.
+int RasterThreadCount() {
+  const char* text = std::getenv("KOR_RASTER_THREADS");
+  if (text != nullptr) {
+    char* end = nullptr;
+    const long count = std::strtol(text, &end, 10);
+    if (end != text && *end == '\0' && count >= 1) {
+      return static_cast<int>(std::min<long>(count, raster::kMaxRasterThreads));
+    }
+  }
+  return raster::DefaultThreadCount();
+}
+
+}  // namespace
+
+DeviceCore::DeviceCore(IDirectDrawSurface* Target) : target_(Target) {
+  raster_.SetThreadCount(RasterThreadCount());
+}
 
 D3DTEXTUREHANDLE DeviceCore::AddTexture(TextureObject* Texture) {
   const std::uint32_t handle = nextHandle_++;

@@ -1,5 +1,8 @@
 // The software Direct3D device "RGB Emulation": an IDirect3DDevice2 that draws into a 16-bit
 // 5-6-5 or 32-bit DirectDraw surface (and its attached z-buffer) with the project's rasteriser.
+// Each device draws with raster::DefaultThreadCount() threads, or with the count the environment
+// variable KOR_RASTER_THREADS gives; every call returns with its pixels written, and the pixels
+// are the same whatever the count.
 #pragma once
 
 #include "platform/d3d/D3DInterfaces.h"

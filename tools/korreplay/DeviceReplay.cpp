@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/d3d/DeviceCore.h"
 #include "platform/ddraw/DirectDraw.h"
 
 namespace framecapture {
@@ -140,6 +141,12 @@ DWORD DeviceReplay::MappedTexture(DWORD Id) const {
 DWORD DeviceReplay::MappedMaterial(DWORD Id) const {
   const auto found = materialHandles_.find(Id);
   return found == materialHandles_.end() ? 0 : found->second;
+}
+
+void DeviceReplay::SetThreadCount(int Count) {
+  const std::shared_ptr<platform::DeviceCore> core = platform::CoreOf(device_.Get());
+  if (!core) throw std::runtime_error("replay: the device is not this project's");
+  core->Raster().SetThreadCount(Count);
 }
 
 void DeviceReplay::Run() {

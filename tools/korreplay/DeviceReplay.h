@@ -24,6 +24,9 @@ class DeviceReplay {
   // Plays the frame's commands in order: states, viewports, clears and draws.
   void Run();
 
+  // How many threads the device draws with (its default until set).
+  void SetThreadCount(int Count);
+
   // The target's 5-6-5 pixels, rows from the top.
   std::vector<std::uint16_t> Pixels() const;
 

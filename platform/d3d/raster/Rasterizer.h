@@ -9,7 +9,9 @@
 // viewport's Clear; DrawIndexedPrimitive for each batch. Nothing is allocated while drawing.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/d3d/D3DTypes.h"
 #include "platform/d3d/raster/DepthBuffer.h"
@@ -17,9 +19,11 @@
 #include "platform/d3d/raster/PixelStage.h"
 #include "platform/d3d/raster/RasterVertex.h"
 #include "platform/d3d/raster/RenderStates.h"
+#include "platform/d3d/raster/RowBands.h"
 #include "platform/d3d/raster/Sampler.h"
 #include "platform/d3d/raster/Targets.h"
 #include "platform/d3d/raster/TriangleSetup.h"
+#include "platform/d3d/raster/WorkerPool.h"
 
 namespace platform::raster {
 
@@ -38,8 +42,17 @@ struct RasterStats {
   std::uint64_t clipped = 0;    // cut by the clipper
 };
 
+// The thread count devices draw with unless told otherwise: the processor's cores up to
+// kDefaultRasterThreadCap where kThreadsByDefault, else 1.
+int DefaultThreadCount();
+
 class Rasterizer {
  public:
+  Rasterizer();
+  ~Rasterizer();
+  Rasterizer(const Rasterizer&) = delete;
+  Rasterizer& operator=(const Rasterizer&) = delete;
+
   // Render states keep the DirectX numbering; see RenderStateBlock for what is refused.
   bool SetRenderState(D3DRENDERSTATETYPE state, std::uint32_t value);
   bool GetRenderState(D3DRENDERSTATETYPE state, std::uint32_t* value) const;
@@ -72,6 +85,13 @@ class Rasterizer {
                                   std::uint32_t vertex_count, const std::uint16_t* indices,
                                   std::uint32_t index_count, std::uint32_t flags);
 
+  // How many threads draw (the caller and count - 1 workers of the rasteriser's own), clamped
+  // to [1, kMaxRasterThreads]; 1 (the default) draws in the calling thread alone. Every call
+  // still returns only when its pixels are written, and the pixels are the same whatever the
+  // count. The workers sleep between draw calls and are joined by the destructor.
+  void SetThreadCount(int count);
+  int ThreadCount() const { return pool_ ? pool_->Size() : 1; }
+
   // Whether draw calls may use the specialised fast span (kFastSpans by default), and which
   // copy of its kernels; off, every pixel goes through the general span. For tests and
   // benchmarks that compare them.
@@ -85,14 +105,27 @@ class Rasterizer {
 
  private:
   struct Batch;
+  struct Lane;
+  class BandJob;
 
   PixelRect Scissor(bool with_depth) const;
-  void DrawTriangle(const Batch& batch, const D3DTLVERTEX* vertices, const std::uint16_t* index);
-  const RasterVertex& Converted(const D3DTLVERTEX* vertices, std::uint16_t index);
-  void PrepareTriangle(const Batch& batch, const D3DTLVERTEX* vertices, const std::uint16_t* index,
-                       bool perspective, RasterVertex (&out)[3]);
-  void RasterizeTriangle(const Batch& batch, const RasterVertex& v0, const RasterVertex& v1,
-                         const RasterVertex& v2, bool perspective);
+  PixelRect ClearRect(const D3DRECT& rect, std::int32_t rows) const;
+  template <typename Emit>
+  void CullAndClip(const Batch& batch, Lane& lane, const D3DTLVERTEX* vertices,
+                   const std::uint16_t* index, Emit&& emit);
+  void PrepareTriangle(const Batch& batch, Lane& lane, const D3DTLVERTEX* vertices,
+                       const std::uint16_t* index, bool perspective);
+  void DrawSerially(const Batch& batch, const D3DTLVERTEX* vertices, const std::uint16_t* indices,
+                    std::uint32_t index_count);
+  void DrawInBands(const Batch& batch, const D3DTLVERTEX* vertices, const std::uint16_t* indices,
+                   std::uint32_t index_count);
+  void ForgetConvertedVertices();
+  // The sets of bands work is split into: kBandSetsPerThread per thread, each taken whole by
+  // whichever thread is free (one lane each).
+  int BandSets() const { return static_cast<int>(lanes_.size()); }
+  static bool WorthBands(const PixelRect& scissor, const D3DTLVERTEX* vertices,
+                         const std::uint16_t* indices, std::uint32_t index_count);
+  static void Shade(const Batch& batch, const TriangleSetup& setup, bool perspective);
 
   RenderStateBlock states_;
   std::optional<RenderTargetView> target_;
@@ -103,25 +136,18 @@ class Rasterizer {
   RasterStats stats_;
   bool fast_spans_ = kFastSpans;
   SimdLevel simd_level_ = SimdLevel::Best;
+  std::uint32_t draw_number_ = 0;  // 1..0xFFFF, tags the lanes' converted vertices
 
-  // Vertices already converted in this draw call (position, depth, 1/w and colours; texture
-  // coordinates stay raw, as their shift depends on the triangle). Meshes share each vertex
-  // among neighbouring triangles, so a small direct-mapped cache by index finds most again.
-  // A tag is the draw call's number in the top 16 bits and the index in the low 16; 0 is empty.
-  struct CachedVertex {
-    std::uint32_t tag = 0;
-    RasterVertex vertex;
-  };
-  static constexpr std::uint32_t kVertexCacheSize = 256;
-  CachedVertex vertex_cache_[kVertexCacheSize];
-  std::uint32_t draw_number_ = 0;  // 1..0xFFFF
-
-  // The set-up of the triangle being drawn, kept here so it is not cleared for every triangle
-  // (set-up writes everything the states read; the attributes they do not read keep the values
-  // of an earlier triangle and are never looked at).
-  TriangleSetup setup_;
-  // The triangle's three converted vertices, likewise kept (every one is written in full).
-  RasterVertex triangle_[3];
+  // What each set of bands keeps of its own while a thread draws it (lane 0 is the caller's):
+  // converted vertices and scratch triangles.
+  std::vector<std::unique_ptr<Lane>> lanes_;
+  // The workers, when more than one thread draws.
+  std::unique_ptr<WorkerPool> pool_;
+  // The chunks of the draw call being drawn in bands with their set-up triangles, grown as a
+  // larger call needs them.
+  std::unique_ptr<SetupChunk[]> chunks_;
+  std::uint32_t chunk_capacity_ = 0;
+  std::uint32_t band_draw_stamp_ = 0;  // the stamp of the current call's chunks, never 0
 };
 
 }  // namespace platform::raster

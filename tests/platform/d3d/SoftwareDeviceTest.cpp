@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "platform/com/ComPtr.h"
+#include "platform/d3d/DeviceCore.h"
 #include "platform/d3d/Direct3D.h"
+#include "platform/d3d/raster/RasterConfig.h"
 #include "platform/ddraw/DDrawErrors.h"
 #include "platform/ddraw/DirectDraw.h"
 
@@ -228,6 +231,34 @@ TEST_F(DeviceFixture, ReleasingTheDeviceLeavesItsObjectsUsable) {
   // The viewport no longer has a device to clear; it says so instead of touching freed memory.
   D3DRECT rect{0, 0, 1, 1};
   EXPECT_NE(viewport->Clear(1, &rect, D3DCLEAR_TARGET), D3D_OK);
+}
+
+// The device draws with the rasteriser's default thread count unless KOR_RASTER_THREADS holds a
+// whole number from 1 up (larger than the most a rasteriser runs is cut to that most).
+TEST_F(DeviceFixture, DrawingThreadsComeFromTheEnvironmentOrTheDefault) {
+  const struct {
+    const char* value;  // nullptr: unset
+    int threads;
+  } cases[] = {{nullptr, platform::raster::DefaultThreadCount()},
+               {"3", 3},
+               {"1", 1},
+               {"100000", platform::raster::kMaxRasterThreads},
+               {"0", platform::raster::DefaultThreadCount()},
+               {"two", platform::raster::DefaultThreadCount()},
+               {"2x", platform::raster::DefaultThreadCount()}};
+  for (const auto& c : cases) {
+    if (c.value) {
+      setenv("KOR_RASTER_THREADS", c.value, 1);
+    } else {
+      unsetenv("KOR_RASTER_THREADS");
+    }
+    device.Reset();
+    CreateDevice();
+    const auto core = platform::CoreOf(device.Get());
+    ASSERT_TRUE(core);
+    EXPECT_EQ(core->Raster().ThreadCount(), c.threads) << (c.value ? c.value : "unset");
+  }
+  unsetenv("KOR_RASTER_THREADS");
 }
 
 }  // namespace

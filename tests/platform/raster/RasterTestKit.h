@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers for the rasteriser tests: memory targets with a guarded border, vertices.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -92,6 +93,25 @@ inline testsupport::Picture PictureOf(Surface16& s) {
 inline testsupport::Picture PictureOf(Surface32& s) {
   return testsupport::PictureFromXrgb8888(s.Origin(), s.Width(), s.Height(), s.Pitch());
 }
+
+// A small deterministic random source (xorshift) for tests that draw many random cases.
+struct TestRandom {
+  std::uint32_t state;
+  std::uint32_t Bits() {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  }
+  float Uniform(float lo, float hi) {
+    return lo + (hi - lo) * static_cast<float>(Bits() >> 8) / 16777216.0f;
+  }
+  bool Chance(int percent) { return Bits() % 100 < static_cast<std::uint32_t>(percent); }
+  template <typename T, std::size_t N>
+  T Pick(const T (&items)[N]) {
+    return items[Bits() % N];
+  }
+};
 
 // Configures a rasteriser for counting: every write adds 1 to the blue channel of a 32-bit
 // target, so afterwards each pixel holds how often it was written.
