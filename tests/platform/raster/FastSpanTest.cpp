@@ -30,23 +30,7 @@ constexpr int kWidth = 61;  // odd sides, so spans end at every column phase of 
 constexpr int kHeight = 47;
 constexpr std::uint16_t kUntouched = 0x0821;  // the cleared colour: no shaded pixel comes out so
 
-struct Random {
-  std::uint32_t state;
-  std::uint32_t Bits() {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
-  }
-  float Uniform(float lo, float hi) {
-    return lo + (hi - lo) * static_cast<float>(Bits() >> 8) / 16777216.0f;
-  }
-  bool Chance(int percent) { return Bits() % 100 < static_cast<std::uint32_t>(percent); }
-  template <typename T, std::size_t N>
-  T Pick(const T (&items)[N]) {
-    return items[Bits() % N];
-  }
-};
+using Random = TestRandom;
 
 // One rasteriser with its own target and depth buffer.
 struct Side {
