@@ -9,6 +9,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/d3d/DeviceCore.h"
 #include "platform/display/Rgb565.h"
@@ -24,6 +27,20 @@
 namespace {
 
 using namespace framecapture;
+
+// Every committed capture (tools/korreplay/captures), read, with its file name; a capture that
+// does not read fails the calling test.
+std::vector<std::pair<std::string, FrameCapture>> CommittedCaptures() {
+  std::vector<std::pair<std::string, FrameCapture>> captures;
+  for (const auto& entry : std::filesystem::directory_iterator(KOR_CAPTURES_DIR)) {
+    if (entry.path().extension() != ".korframe") continue;
+    FrameCapture f;
+    std::string error;
+    EXPECT_TRUE(LoadCapture(entry.path().string(), f, error)) << error;
+    captures.emplace_back(entry.path().filename().string(), std::move(f));
+  }
+  return captures;
+}
 
 class DemoCapture : public ::testing::Test {
  protected:
@@ -114,13 +131,9 @@ TEST_F(DemoCapture, AReplayOfALargerViewEqualsTheProgramsPicture) {
 // changes what it draws) still read, and the demonstration's frame 13 replays to the picture
 // the program draws for that frame today.
 TEST_F(DemoCapture, TheCommittedCapturesReplayAndMatchTheProgram) {
-  for (const auto& entry : std::filesystem::directory_iterator(KOR_CAPTURES_DIR)) {
-    if (entry.path().extension() != ".korframe") continue;
-    FrameCapture f;
-    std::string error;
-    ASSERT_TRUE(LoadCapture(entry.path().string(), f, error)) << error;
-    EXPECT_NO_THROW(DeviceReplay(f).Run()) << entry.path();
-  }
+  const auto captures = CommittedCaptures();
+  ASSERT_FALSE(HasFailure());
+  for (const auto& [name, f] : captures) EXPECT_NO_THROW(DeviceReplay(f).Run()) << name;
   FrameCapture f;
   std::string error;
   ASSERT_TRUE(LoadCapture(std::string(KOR_CAPTURES_DIR) + "/demo-13.korframe", f, error)) << error;
@@ -136,11 +149,9 @@ TEST_F(DemoCapture, TheCommittedCapturesReplayAndMatchTheProgram) {
 // Every committed capture (the demonstration's frames, nine figures, large triangles) gives the
 // same picture whatever the number of threads our device draws with.
 TEST(CapturedFrames, ReplayToTheSamePictureWithAnyThreadCount) {
-  for (const auto& entry : std::filesystem::directory_iterator(KOR_CAPTURES_DIR)) {
-    if (entry.path().extension() != ".korframe") continue;
-    FrameCapture f;
-    std::string error;
-    ASSERT_TRUE(LoadCapture(entry.path().string(), f, error)) << error;
+  const auto captures = CommittedCaptures();
+  ASSERT_FALSE(HasFailure());
+  for (const auto& [name, f] : captures) {
     std::vector<std::uint16_t> one;
     for (int threads : {1, 2, 3, 5}) {
       DeviceReplay replay(f);
@@ -154,7 +165,7 @@ TEST(CapturedFrames, ReplayToTheSamePictureWithAnyThreadCount) {
         ASSERT_EQ(many.size(), one.size());
         std::size_t differing = 0;
         for (std::size_t i = 0; i < one.size(); ++i) differing += many[i] != one[i];
-        EXPECT_EQ(differing, 0u) << entry.path().filename() << ", " << threads << " threads";
+        EXPECT_EQ(differing, 0u) << name << ", " << threads << " threads";
       }
     }
   }
