@@ -66,19 +66,6 @@ void Sampler::ExpandPalette(const D3DCOLOR* palette) {
   expanded_valid_ = true;
 }
 
-float Sampler::RepeatShift(float smallest, D3DTEXTUREADDRESS mode) {
-  if (!std::isfinite(smallest)) return 0.0f;
-  switch (mode) {
-    case D3DTADDRESS_WRAP:
-      // One period below the smallest value keeps rounding just under it positive too.
-      return std::floor(smallest) - 1.0f;
-    case D3DTADDRESS_MIRROR:
-      return 2.0f * std::floor(smallest * 0.5f) - 2.0f;
-    default:
-      return 0.0f;
-  }
-}
-
 std::int32_t Sampler::TexelIndex(float coordinate, std::int32_t size, std::int32_t mask,
                                  D3DTEXTUREADDRESS mode) {
   const float t = coordinate * static_cast<float>(size);

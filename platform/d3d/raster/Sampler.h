@@ -3,6 +3,7 @@
 // clamp addressing. Texel (i, j) covers u in [i / width, (i + 1) / width), so u = 0 is the left
 // edge of texel 0 and point sampling takes floor(u * width).
 
+#include <cmath>
 #include <cstdint>
 
 #include "platform/d3d/D3DTypes.h"
@@ -42,7 +43,27 @@ class Sampler {
   // A whole number of repeats to subtract from a triangle's coordinates, given their smallest
   // value, so that texel positions stay small and positive along the triangle. Shifting by
   // whole periods changes nothing the addressing mode can see.
-  static float RepeatShift(float smallest, D3DTEXTUREADDRESS mode);
+  // Inline and without the library's floor: it runs twice for every triangle drawn.
+  static float RepeatShift(float smallest, D3DTEXTUREADDRESS mode) {
+    if (!std::isfinite(smallest)) return 0.0f;
+    switch (mode) {
+      case D3DTADDRESS_WRAP:
+        // One period below the smallest value keeps rounding just under it positive too.
+        return FloorOf(smallest) - 1.0f;
+      case D3DTADDRESS_MIRROR:
+        return 2.0f * FloorOf(smallest * 0.5f) - 2.0f;
+      default:
+        return 0.0f;
+    }
+  }
+
+  // floor(value) for a finite value, exactly as std::floor gives it (but for the sign of a zero
+  // result): from 2^23 up every float is a whole number, and below it truncation is exact.
+  static float FloorOf(float value) {
+    if (!(std::fabs(value) < 8388608.0f)) return value;
+    const float truncated = static_cast<float>(static_cast<std::int32_t>(value));
+    return truncated > value ? truncated - 1.0f : truncated;
+  }
 
   // The texel under (u, v), as ARGB.
   D3DCOLOR Sample(float u, float v) const {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -92,6 +93,35 @@ TEST_F(AddressingTest, UnusableCoordinatesStillSampleATexel) {
     EXPECT_GE(At(mode, -INFINITY, INFINITY), 0);
   }
   EXPECT_EQ(Sampler::RepeatShift(std::nanf(""), D3DTADDRESS_WRAP), 0.0f);
+}
+
+// The repeat shift's own floor against the library's: every float from -2^24 to 2^24 in steps
+// that reach each binade's fractions, values around each whole number, and the extremes.
+TEST(RepeatShiftTest, FloorEqualsTheLibrarysOnFiniteValues) {
+  const auto same = [](float value) {
+    const float expected = std::floor(value);
+    // The sign of a zero result is all that may differ, and no shift can see it.
+    return Sampler::FloorOf(value) == expected;
+  };
+  long checked = 0;
+  for (std::uint32_t bits = 0; bits < 0x4C000000u; bits += 97) {  // |value| up to 2^25
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    ASSERT_TRUE(same(value)) << value;
+    ASSERT_TRUE(same(-value)) << -value;
+    checked += 2;
+  }
+  for (int whole = -70000; whole <= 70000; ++whole) {
+    const float at = static_cast<float>(whole);
+    for (const float value : {at, std::nextafter(at, -1.0e9f), std::nextafter(at, 1.0e9f)}) {
+      ASSERT_TRUE(same(value)) << value;
+    }
+  }
+  for (const float value :
+       {3.0e38f, -3.0e38f, 8388607.5f, -8388607.5f, 16777216.0f, -0.0f, 1.0e-45f, -1.0e-45f}) {
+    EXPECT_TRUE(same(value)) << value;
+  }
+  EXPECT_GT(checked, 20000000);
 }
 
 TEST(TextureValidationTest, RefusesTexturesThatWouldBeReadOutOfBounds) {
