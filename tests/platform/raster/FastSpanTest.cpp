@@ -347,8 +347,13 @@ TEST(FastSpanBandTest, RowsDrawnInBandsMatchTheWholeTriangle) {
   };
   const PixelContext whole_context = context_of(whole, whole_depth);
   const PixelContext banded_context = context_of(banded, banded_depth);
-  const TriangleFunction draw = SelectFastTriangle(whole_context, false);
-  ASSERT_NE(draw, nullptr);
+  // Triangles drawn by each copy of the kernels in turn.
+  TriangleFunction copies[3];
+  int copy = 0;
+  for (const SimdLevel level : {SimdLevel::Sse2, SimdLevel::Avx, SimdLevel::Avx2}) {
+    copies[copy] = SelectFastTriangle(whole_context, false, level);
+    ASSERT_NE(copies[copy++], nullptr);
+  }
   for (Surface16* target : {&whole, &banded}) target->Fill(kUntouched);
   for (Surface32* depth : {&whole_depth, &banded_depth}) depth->Fill(0xF0000000u);
   int drawn = 0;
@@ -369,6 +374,7 @@ TEST(FastSpanBandTest, RowsDrawnInBandsMatchTheWholeTriangle) {
     TriangleSetup setup;
     if (!SetupTriangle(v[0], v[1], v[2], PixelRect{0, 0, kWidth, kHeight}, &setup)) continue;
     ++drawn;
+    const TriangleFunction draw = copies[t % 3];
     draw(whole_context, setup);
     const std::int32_t band = 1 + static_cast<std::int32_t>(random.Bits() % 7);
     for (std::int32_t top = setup.first_row; top <= setup.last_row; top += band) {
