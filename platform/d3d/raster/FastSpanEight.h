@@ -79,21 +79,29 @@ inline void StoreDepthCells8(typename DepthCell<kFormat>::Type* cell, __m256i ce
   }
 }
 
+// The palette colours of the texels at the two offsets of a 64-bit lane, in its low and high
+// halves.
+inline long long TexelPair(const FastSpanConstants& draw, long long offsets) {
+  const auto both = static_cast<std::uint64_t>(offsets);
+  const std::uint64_t low = draw.palette_colours[draw.texels[both & 0xFFFFFFFFu]];
+  const std::uint64_t high = draw.palette_colours[draw.texels[both >> 32]];
+  return static_cast<long long>(low | high << 32);
+}
+
 // The eight pixels' texels (as their palette colours), from 16.16 texel positions as
-// FixedTexelOffsets takes them. Texels are fetched one at a time: a gathered 32-bit load could
-// read past the texture's last byte.
+// FixedTexelOffsets takes them. Texels are fetched with scalar loads, two offsets taken from
+// each 64-bit half: gathers measured slower here, and a gathered 32-bit load of a texel byte
+// could read past the texture's last byte.
 inline __m256i FixedTexels8(const TriangleConstants& k, __m256i u, __m256i v) {
   const __m256i tu = _mm256_and_si256(_mm256_srli_epi32(u, 16), Twice(Lanes(k.draw->mask_u)));
   const __m256i tv = _mm256_and_si256(v, Twice(k.mask_v_high));
-  alignas(32) std::int32_t offsets[8];
-  _mm256_store_si256(
-      reinterpret_cast<__m256i*>(offsets),
-      _mm256_madd_epi16(_mm256_or_si256(tu, tv), Twice(Lanes(k.draw->pitch_weights))));
-  const D3DCOLOR* colours = k.draw->palette_colours;
-  const std::uint8_t* texels = k.draw->texels;
-  alignas(32) std::uint32_t texel[8];
-  for (int lane = 0; lane < 8; ++lane) texel[lane] = colours[texels[offsets[lane]]];
-  return _mm256_load_si256(reinterpret_cast<const __m256i*>(texel));
+  const __m256i offsets =
+      _mm256_madd_epi16(_mm256_or_si256(tu, tv), Twice(Lanes(k.draw->pitch_weights)));
+  const __m128i low = _mm256_castsi256_si128(offsets);
+  const __m128i high = _mm256_extracti128_si256(offsets, 1);
+  const auto pair = [&](long long offsets) { return TexelPair(*k.draw, offsets); };
+  return _mm256_setr_epi64x(pair(_mm_cvtsi128_si64(low)), pair(_mm_extract_epi64(low, 1)),
+                            pair(_mm_cvtsi128_si64(high)), pair(_mm_extract_epi64(high, 1)));
 }
 
 // One row's state for groups of eight: as RowWalk's, eight lanes wide.
