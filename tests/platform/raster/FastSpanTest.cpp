@@ -393,6 +393,66 @@ TEST(FastSpanBandTest, RowsDrawnInBandsMatchTheWholeTriangle) {
   }
 }
 
+// Rows whose texel positions go below 0 (which the general span holds at texel 0 rather than
+// wrapping) or past 2^15 texels (more than 16.16 holds) keep float texture coordinates. Drawn
+// directly, without the shift by whole repeats that keeps a draw call's positions small and
+// positive, such triangles come out as the general span draws them, but for texel boundary
+// picks.
+TEST(FastSpanTextureTest, RowsOutsideTheFixedPointRangeSampleAsTheGeneralSpan) {
+  Random random{77u};
+  std::vector<std::uint8_t> texels(64 * 4);
+  std::vector<D3DCOLOR> palette(256);
+  for (std::size_t i = 0; i < texels.size(); ++i) texels[i] = static_cast<std::uint8_t>(i);
+  for (D3DCOLOR& entry : palette) entry = random.Bits();
+  Sampler sampler;
+  sampler.Bind({texels.data(), 64, 64, 4, TextureFormat::Palette8, palette.data()},
+               D3DTADDRESS_WRAP, D3DTADDRESS_WRAP);
+  PipelineState state;
+  Surface16 fast(kWidth, kHeight), general(kWidth, kHeight);
+  const PixelContext fast_context = MakePixelContext(state, TargetOf(fast), nullptr, &sampler);
+  const PixelContext general_context =
+      MakePixelContext(state, TargetOf(general), nullptr, &sampler);
+  const SpanFunction span = SelectSpanFunction(general_context, false);
+  const SimdLevel levels[] = {SimdLevel::Sse2, SimdLevel::Avx, SimdLevel::Avx2};
+  long covered = 0;
+  long texel_picks = 0;
+  for (int t = 0; t < 90; ++t) {
+    // Texel positions across 0, across 2^15, or all below 0.
+    const float ranges[3][2] = {{-0.7f, 0.7f}, {505.0f, 520.0f}, {-530.0f, -500.0f}};
+    const float* range = ranges[t % 3];
+    const float base = random.Uniform(40.0f, 200.0f);
+    RasterVertex v[3];
+    for (RasterVertex& vertex : v) {
+      vertex.x = random.Uniform(-5.0f, kWidth + 5.0f);
+      vertex.y = random.Uniform(-5.0f, kHeight + 5.0f);
+      vertex.attr[kAttrU] = random.Uniform(range[0], range[1]);
+      vertex.attr[kAttrV] = random.Uniform(range[0], range[1]);
+      for (int c = 0; c < 3; ++c) {  // smooth colours, as fixed-point rows need
+        vertex.attr[kAttrRed + c] = base + random.Uniform(-20.0f, 20.0f);
+      }
+    }
+    TriangleSetup setup;
+    if (!SetupTriangle(v[0], v[1], v[2], PixelRect{0, 0, kWidth, kHeight}, &setup)) continue;
+    fast.Fill(kUntouched);
+    general.Fill(kUntouched);
+    SelectFastTriangle(fast_context, false, levels[t / 3 % 3])(fast_context, setup);
+    for (std::int32_t y = setup.first_row; y <= setup.last_row; ++y) {
+      std::int32_t first = 0;
+      std::int32_t last = 0;
+      if (CoveredSpan(setup, y, &first, &last)) span(general_context, setup, y, first, last);
+    }
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        if (general.At(x, y) == kUntouched) continue;
+        ++covered;
+        if (ChannelSteps(fast.At(x, y), general.At(x, y)) > 1) ++texel_picks;
+      }
+    }
+  }
+  EXPECT_GT(covered, 20000);
+  EXPECT_LE(static_cast<double>(texel_picks), 0.005 * static_cast<double>(covered));
+}
+
 // The fast span's 32-bit depth values, formed without double, equal ToDepthValue's on every
 // float from 0 to 1 and on the values around and outside that range.
 TEST(FastDepthTest, ThirtyTwoBitValuesEqualTheGeneralOnesOnEveryFloat) {
