@@ -95,6 +95,7 @@ inline __m128i StepLanes(std::int32_t step) {
 // 2^15 / 7 on any row fixed-point coordinates take (both ends of a row of eight or more within
 // [0, 2^15)), so larger or non-finite steps rule them out for the triangle.
 void MakeFixedTextureSteps(const TriangleSetup& setup, TriangleConstants* k) {
+  static_assert(kAttrV == kAttrU + 1, "u and v steps are loaded as a pair");
   const __m128 steps =
       _mm_mul_ps(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&setup.ddx[kAttrU])),
                  Lanes(k->draw->texture_size));
