@@ -18,14 +18,21 @@ TriangleFunction SelectKernel(bool depth_test, DepthFormat format, bool textured
                               bool fog);
 void DepthValues32(const float* z, std::uint32_t* values, std::int32_t count);
 }  // namespace avx
+namespace avx2 {
+TriangleFunction SelectKernel(bool depth_test, DepthFormat format, bool textured, bool specular,
+                              bool fog);
+void DepthValues32(const float* z, std::uint32_t* values, std::int32_t count);
+}  // namespace avx2
 
 namespace {
 
-// The AVX copy of the kernels needs the processor (and the system) to support AVX.
-bool AvxAvailable() {
-  static const bool available = __builtin_cpu_supports("avx");
-  return available;
+// The copy of the kernels to run for the level asked: the AVX copies need the processor (and
+// the system) to support them.
+SimdLevel Resolve(SimdLevel level) {
+  const SimdLevel available = AvailableSimdLevel();
+  return level == SimdLevel::Best || level > available ? available : level;
 }
+
 bool IsPowerOfTwo(std::int32_t size) {
   return (size & (size - 1)) == 0;
 }
@@ -44,6 +51,13 @@ bool TextureCovered(const PixelContext& context, bool perspective) {
 
 }  // namespace
 
+SimdLevel AvailableSimdLevel() {
+  static const SimdLevel level = __builtin_cpu_supports("avx2")  ? SimdLevel::Avx2
+                                 : __builtin_cpu_supports("avx") ? SimdLevel::Avx
+                                                                 : SimdLevel::Sse2;
+  return level;
+}
+
 TriangleFunction SelectFastTriangle(const PixelContext& context, bool perspective,
                                     SimdLevel level) {
   if (context.target.format != TargetFormat::Rgb565) return nullptr;
@@ -54,14 +68,19 @@ TriangleFunction SelectFastTriangle(const PixelContext& context, bool perspectiv
   const bool textured = context.sampler != nullptr;
   if (textured && !TextureCovered(context, perspective)) return nullptr;
   const bool fog = context.fog == FogSource::Table;
-  const bool wide = level == SimdLevel::Best && AvxAvailable();
-  return (wide ? avx::SelectKernel : sse2::SelectKernel)(context.depth_test, context.depth.format,
-                                                         textured, context.specular, fog);
+  const SimdLevel copy = Resolve(level);
+  const auto select = copy == SimdLevel::Avx2  ? avx2::SelectKernel
+                      : copy == SimdLevel::Avx ? avx::SelectKernel
+                                               : sse2::SelectKernel;
+  return select(context.depth_test, context.depth.format, textured, context.specular, fog);
 }
 
 void FastDepthValues32(const float* z, std::uint32_t* values, std::int32_t count, SimdLevel level) {
-  const bool wide = level == SimdLevel::Best && AvxAvailable();
-  (wide ? avx::DepthValues32 : sse2::DepthValues32)(z, values, count);
+  const SimdLevel copy = Resolve(level);
+  const auto convert = copy == SimdLevel::Avx2  ? avx2::DepthValues32
+                       : copy == SimdLevel::Avx ? avx::DepthValues32
+                                                : sse2::DepthValues32;
+  convert(z, values, count);
 }
 
 }  // namespace platform::raster

@@ -1,8 +1,10 @@
-// The fast span's kernels. FastSpan.cpp compiles them with plain SSE2 and FastSpanAvx.cpp
-// once more with the three-operand AVX encodings of the same instructions (fewer register
-// copies); FastSpan.cpp chooses at run time. Include only from those two files, after every
-// other header, with FAST_SPAN_KERNELS naming the namespace of the copy. Both copies compute
-// the same values: the AVX copy only encodes the same SSE operations differently.
+// The fast span's kernels. FastSpan.cpp compiles them with plain SSE2, FastSpanAvx.cpp once
+// more with the three-operand AVX encodings of the same instructions (fewer register copies),
+// and FastSpanAvx2.cpp a third time with FAST_SPAN_EIGHT_LANES, which shades fixed-point rows
+// eight pixels at a time (FastSpanEight.h); FastSpan.cpp chooses at run time. Include only from
+// those files, after every other header, with FAST_SPAN_KERNELS naming the namespace of the
+// copy. All copies compute the same values: the AVX copy only encodes the same SSE operations
+// differently, and the eight lanes repeat the four lanes' arithmetic.
 
 namespace platform::raster::FAST_SPAN_KERNELS {
 
@@ -52,6 +54,22 @@ struct TriangleConstants {
   __m128i fixed_step4[6];
   bool fixed_possible;  // StepsFitFixedPoint
   bool fixed_made;      // fixed_lanes and fixed_step4 are made (on the first row using them)
+  // For fixed-point texture coordinates (made with the colour steps): the 16.16 steps of u *
+  // width and v * height along a row, as lane offsets 0, 1, 2, 3 and steps of four; and
+  // whether the steps are small enough to be taken in 16.16 at all.
+  __m128i u_lanes;
+  __m128i v_lanes;
+  __m128i u_step4;
+  __m128i v_step4;
+  __m128i mask_v_high;  // the v mask moved to the high halves of the lanes
+  std::int32_t uv_step[2];
+  bool uv_fixed_possible;
+#ifdef FAST_SPAN_EIGHT_LANES
+  // The same steps for groups of eight.
+  __m256i fixed_step8[6];
+  __m256i u_step8;
+  __m256i v_step8;
+#endif
 };
 
 TriangleConstants MakeTriangleConstants(const PixelContext& context, const TriangleSetup& setup) {
@@ -64,10 +82,40 @@ TriangleConstants MakeTriangleConstants(const PixelContext& context, const Trian
   k.depth_write = context.depth_write;
   k.fixed_possible = false;
   k.fixed_made = false;
+  k.uv_fixed_possible = false;
   return k;
 }
 
-// The 16.16 steps of fixed-point colour, for a triangle StepsFitFixedPoint accepts.
+// The lane offsets of a 16.16 step: 0, 1, 2 and 3 steps.
+inline __m128i StepLanes(std::int32_t step) {
+  return _mm_setr_epi32(0, step, 2 * step, 3 * step);
+}
+
+// The 16.16 steps of u * width and v * height along a row. Texel positions step by less than
+// 2^15 / 7 on any row fixed-point coordinates take (both ends of a row of eight or more within
+// [0, 2^15)), so larger or non-finite steps rule them out for the triangle.
+void MakeFixedTextureSteps(const TriangleSetup& setup, TriangleConstants* k) {
+  static_assert(kAttrV == kAttrU + 1, "u and v steps are loaded as a pair");
+  const __m128 steps =
+      _mm_mul_ps(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(&setup.ddx[kAttrU])),
+                 Lanes(k->draw->texture_size));
+  const __m128 bound = _mm_set1_ps(4096.0f);
+  const __m128 ok = _mm_and_ps(_mm_cmplt_ps(steps, bound),
+                               _mm_cmpgt_ps(steps, _mm_sub_ps(_mm_setzero_ps(), bound)));
+  k->uv_fixed_possible = (_mm_movemask_ps(ok) & 3) == 3;
+  if (!k->uv_fixed_possible) return;
+  const __m128i fixed = _mm_cvtps_epi32(_mm_mul_ps(steps, _mm_set1_ps(65536.0f)));
+  k->uv_step[0] = _mm_cvtsi128_si32(fixed);
+  k->uv_step[1] = _mm_cvtsi128_si32(_mm_srli_si128(fixed, 4));
+  k->u_lanes = StepLanes(k->uv_step[0]);
+  k->v_lanes = StepLanes(k->uv_step[1]);
+  k->u_step4 = _mm_set1_epi32(4 * k->uv_step[0]);
+  k->v_step4 = _mm_set1_epi32(4 * k->uv_step[1]);
+  k->mask_v_high = _mm_slli_epi32(Lanes(k->draw->mask_v), 16);
+}
+
+// The 16.16 steps of fixed-point colour, for a triangle StepsFitFixedPoint accepts, and of the
+// texture coordinates where they fit.
 void MakeFixedSteps(const TriangleSetup& setup, TriangleConstants* k) {
   const __m128 unit = _mm_set1_ps(65536.0f);
   const __m128i diffuse = _mm_cvtps_epi32(_mm_mul_ps(_mm_loadu_ps(&setup.ddx[kAttrRed]), unit));
@@ -85,6 +133,15 @@ void MakeFixedSteps(const TriangleSetup& setup, TriangleConstants* k) {
   spread(_mm_shuffle_epi32(specular, 0x00), 3);
   spread(_mm_shuffle_epi32(specular, 0x55), 4);
   spread(_mm_shuffle_epi32(specular, 0xAA), 5);
+  MakeFixedTextureSteps(setup, k);
+#ifdef FAST_SPAN_EIGHT_LANES
+  for (int c = 0; c < 6; ++c) {
+    const __m128i step8 = _mm_add_epi32(k->fixed_step4[c], k->fixed_step4[c]);
+    k->fixed_step8[c] = _mm256_broadcastsi128_si256(step8);
+  }
+  k->u_step8 = _mm256_broadcastsi128_si256(_mm_add_epi32(k->u_step4, k->u_step4));
+  k->v_step8 = _mm256_broadcastsi128_si256(_mm_add_epi32(k->v_step4, k->v_step4));
+#endif
 }
 
 // Whether the colour planes the triangle uses (red, green and blue of the diffuse and, with
@@ -131,7 +188,44 @@ struct RowWalk {
   // For fixed-point colour: each of diffuse red, green, blue, specular red, green, blue as 16.16
   // values of the next four pixels, one per lane.
   __m128i fixed[6];
+  // For fixed-point texture coordinates: u * width of the next four pixels as 16.16 values, and
+  // v * height likewise.
+  __m128i fixed_u;
+  __m128i fixed_v;
 };
+
+// Whether a row of count pixels (eight or more) takes fixed-point texture coordinates: u *
+// width and v * height at its start within [0, 2^15), and at its end too as the 16.16 steps
+// reach it, checked in integers. Every position between is then in range, so none is negative
+// or NaN (which the general span clamps to texel 0 rather than wrapping) and the 16.16 values
+// fit 31 bits. On success sets the walk's fixed_u and fixed_v for the row's first four pixels.
+// It depends on the row alone, as the fixed-point colour choice does.
+inline bool RowFitsFixedTexture(const TriangleConstants& k, RowWalk* s, std::int32_t count) {
+  const __m128 positions = _mm_mul_ps(_mm_movehl_ps(s->zuv, s->zuv), Lanes(k.draw->texture_size));
+  const __m128 ok = _mm_and_ps(_mm_cmpge_ps(positions, _mm_setzero_ps()),
+                               _mm_cmplt_ps(positions, _mm_set1_ps(32768.0f)));
+  if ((_mm_movemask_ps(ok) & 3) != 3) return false;
+  const __m128i fixed = _mm_cvtps_epi32(_mm_mul_ps(positions, _mm_set1_ps(65536.0f)));
+  const std::int32_t u = _mm_cvtsi128_si32(fixed);
+  const std::int32_t v = _mm_cvtsi128_si32(_mm_srli_si128(fixed, 4));
+  const auto end_fits = [&](std::int32_t start, std::int32_t step) {
+    const std::int64_t end = std::int64_t{start} + std::int64_t{step} * (count - 1);
+    return end >= 0 && end <= INT32_MAX;
+  };
+  if (!end_fits(u, k.uv_step[0]) || !end_fits(v, k.uv_step[1])) return false;
+  s->fixed_u = _mm_add_epi32(_mm_set1_epi32(u), k.u_lanes);
+  s->fixed_v = _mm_add_epi32(_mm_set1_epi32(v), k.v_lanes);
+  return true;
+}
+
+// The texel offsets (into the texture's bytes) of the four pixels whose 16.16 texel positions
+// are u and v: their whole parts wrapped by the masks, combined with the pitch in one
+// multiply-add of 16-bit lanes (v's whole part is already in the high half of each lane).
+inline __m128i FixedTexelOffsets(const TriangleConstants& k, __m128i u, __m128i v) {
+  const __m128i tu = _mm_and_si128(_mm_srli_epi32(u, 16), Lanes(k.draw->mask_u));
+  const __m128i tv = _mm_and_si128(v, k.mask_v_high);
+  return _mm_madd_epi16(_mm_or_si128(tu, tv), Lanes(k.draw->pitch_weights));
+}
 
 // The next four pixels' values of one accumulated attribute group, one register per channel
 // (lane k for the pixel k on), and the accumulator moved past them.
@@ -313,8 +407,11 @@ inline void ShadeFixedColour(const TriangleConstants& k, const __m128i (&fixed)[
 
 // Shades the four pixels `index` columns past the row's start, one pixel per lane, and moves
 // the accumulated attributes past them. With kFixed the colours are stepped and combined in
-// fixed point (ShadeFixedColour), else in float exactly as the general span does.
-template <bool kFixed, bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
+// fixed point (ShadeFixedColour), else in float exactly as the general span does; with
+// kFixedTexture (only with kFixed) the texel positions are stepped in 16.16 fixed point, else
+// accumulated in float as the general span does.
+template <bool kFixed, bool kFixedTexture, bool kDepth, DepthFormat kFormat, bool kTextured,
+          bool kSpecular, bool kFog>
 inline void ShadeQuad(const TriangleConstants& k, RowWalk& s, __m128 index, std::uint16_t* pixel,
                       typename DepthCell<kFormat>::Type* cell) {
   Quad diffuse{};
@@ -330,7 +427,16 @@ inline void ShadeQuad(const TriangleConstants& k, RowWalk& s, __m128 index, std:
     if constexpr (kSpecular) specular = NextQuad(&s.specular, k.specular_step);
   }
   Quad zuv{};
-  if constexpr (kTextured) zuv = NextQuad(&s.zuv, k.zuv_step);
+  __m128i fixed_u = _mm_setzero_si128();
+  __m128i fixed_v = _mm_setzero_si128();
+  if constexpr (kFixedTexture) {
+    fixed_u = s.fixed_u;
+    fixed_v = s.fixed_v;
+    s.fixed_u = _mm_add_epi32(s.fixed_u, k.u_step4);
+    s.fixed_v = _mm_add_epi32(s.fixed_v, k.v_step4);
+  } else if constexpr (kTextured) {
+    zuv = NextQuad(&s.zuv, k.zuv_step);
+  }
   const __m128 z = _mm_add_ps(s.z_start, _mm_mul_ps(k.z_step, index));
 
   __m128i pass = _mm_set1_epi32(-1);
@@ -353,7 +459,9 @@ inline void ShadeQuad(const TriangleConstants& k, RowWalk& s, __m128 index, std:
 
   const __m128 zero = _mm_setzero_ps();
   alignas(16) std::int32_t offsets[4] = {};
-  if constexpr (kTextured) {
+  if constexpr (kFixedTexture) {
+    _mm_store_si128(reinterpret_cast<__m128i*>(offsets), FixedTexelOffsets(k, fixed_u, fixed_v));
+  } else if constexpr (kTextured) {
     // Texel positions u * width and v * height, NaN and negatives taken as 0, values beyond the
     // bound held at it, truncated, wrapped by the masks, combined with the pitch in one
     // multiply-add of 16-bit lanes (indices below 2^14, pitch below 2^15).
@@ -459,6 +567,68 @@ inline void ShadeOne(const TriangleConstants& k, const RowWalk& s, std::uint32_t
   }
 }
 
+#ifdef FAST_SPAN_EIGHT_LANES
+#include "platform/d3d/raster/FastSpanEight.h"
+#endif
+
+// Shades the whole groups of four of a row of eight pixels or more that RowFitsFixedPoint
+// accepts (in the AVX2 copy groups of eight first, then of four) with fixed-point colour and,
+// where RowFitsFixedTexture accepts the row, fixed-point texel positions. Returns the pixels
+// shaded, and leaves the walk's float colours and texture coordinates at the first pixel after
+// them (from the planes at its column) for the last one to three.
+template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
+inline std::int32_t ShadeFixedGroups(const TriangleSetup& setup, TriangleConstants& k, RowWalk& s,
+                                     std::int32_t first, __m128 dy4, std::int32_t count,
+                                     std::uint16_t* pixel,
+                                     typename DepthCell<kFormat>::Type* cell) {
+  if (!k.fixed_made) {
+    MakeFixedSteps(setup, &k);
+    k.fixed_made = true;
+  }
+  // The row's start as 16.16 values, spread over the lanes by the triangle's steps.
+  const __m128 unit = _mm_set1_ps(65536.0f);
+  const __m128i diffuse = _mm_cvtps_epi32(_mm_mul_ps(s.diffuse, unit));
+  s.fixed[0] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0x00), k.fixed_lanes[0]);
+  s.fixed[1] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0x55), k.fixed_lanes[1]);
+  s.fixed[2] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0xAA), k.fixed_lanes[2]);
+  if constexpr (kSpecular) {
+    const __m128i specular = _mm_cvtps_epi32(_mm_mul_ps(s.specular, unit));
+    s.fixed[3] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0x00), k.fixed_lanes[3]);
+    s.fixed[4] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0x55), k.fixed_lanes[4]);
+    s.fixed[5] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0xAA), k.fixed_lanes[5]);
+  }
+  const bool fixed_texture = kTextured && k.uv_fixed_possible && RowFitsFixedTexture(k, &s, count);
+  std::int32_t i = 0;
+#ifdef FAST_SPAN_EIGHT_LANES
+  if (!kTextured || fixed_texture) {
+    i = ShadeEights<kDepth, kFormat, kTextured, kSpecular, kFog>(k, s, count, pixel, cell);
+  }
+#endif
+  // The lanes' columns from the row's start.
+  __m128 index =
+      _mm_add_ps(_mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f), _mm_set1_ps(static_cast<float>(i)));
+  const __m128 four = _mm_set1_ps(4.0f);
+  if (fixed_texture) {
+    for (; i + 4 <= count; i += 4, index = _mm_add_ps(index, four)) {
+      ShadeQuad<true, kTextured, kDepth, kFormat, kTextured, kSpecular, kFog>(
+          k, s, index, pixel + i, kDepth ? cell + i : nullptr);
+    }
+  } else {
+    for (; i + 4 <= count; i += 4, index = _mm_add_ps(index, four)) {
+      ShadeQuad<true, false, kDepth, kFormat, kTextured, kSpecular, kFog>(
+          k, s, index, pixel + i, kDepth ? cell + i : nullptr);
+    }
+  }
+  if (i < count) {
+    // The float values the last pixels start from, from the planes at their column.
+    const __m128 column = _mm_set1_ps(static_cast<float>(first + i) - setup.origin_x);
+    s.diffuse = PlaneAt(setup, kAttrRed, column, dy4);
+    if constexpr (kSpecular) s.specular = PlaneAt(setup, kAttrSpecularRed, column, dy4);
+    if (fixed_texture) s.zuv = PlaneAt(setup, kAttrZ, column, dy4);
+  }
+  return i;
+}
+
 // Shades the covered pixels [first, last] of row y: whole groups of four, then the last one
 // to three pixels one at a time.
 template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
@@ -504,36 +674,12 @@ inline void ShadeRow(const PixelContext& context, const TriangleSetup& setup, Tr
                RowFitsFixedPoint(s.diffuse, k.diffuse_step, count) &&
                (!kSpecular || RowFitsFixedPoint(s.specular, k.specular_step, count));
   if (fixed) {
-    if (!k.fixed_made) {
-      MakeFixedSteps(setup, &k);
-      k.fixed_made = true;
-    }
-    // The row's start as 16.16 values, spread over the lanes by the triangle's steps.
-    const __m128 unit = _mm_set1_ps(65536.0f);
-    const __m128i diffuse = _mm_cvtps_epi32(_mm_mul_ps(s.diffuse, unit));
-    s.fixed[0] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0x00), k.fixed_lanes[0]);
-    s.fixed[1] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0x55), k.fixed_lanes[1]);
-    s.fixed[2] = _mm_add_epi32(_mm_shuffle_epi32(diffuse, 0xAA), k.fixed_lanes[2]);
-    if constexpr (kSpecular) {
-      const __m128i specular = _mm_cvtps_epi32(_mm_mul_ps(s.specular, unit));
-      s.fixed[3] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0x00), k.fixed_lanes[3]);
-      s.fixed[4] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0x55), k.fixed_lanes[4]);
-      s.fixed[5] = _mm_add_epi32(_mm_shuffle_epi32(specular, 0xAA), k.fixed_lanes[5]);
-    }
-    for (; i + 4 <= count; i += 4, index = _mm_add_ps(index, four)) {
-      ShadeQuad<true, kDepth, kFormat, kTextured, kSpecular, kFog>(k, s, index, pixel + i,
-                                                                   kDepth ? cell + i : nullptr);
-    }
-    if (i < count) {
-      // The float colours the last pixels start from, from the planes at their column.
-      const __m128 column = _mm_set1_ps(static_cast<float>(first + i) - setup.origin_x);
-      s.diffuse = PlaneAt(setup, kAttrRed, column, dy4);
-      if constexpr (kSpecular) s.specular = PlaneAt(setup, kAttrSpecularRed, column, dy4);
-    }
+    i = ShadeFixedGroups<kDepth, kFormat, kTextured, kSpecular, kFog>(setup, k, s, first, dy4,
+                                                                      count, pixel, cell);
   } else {
     for (; i + 4 <= count; i += 4, index = _mm_add_ps(index, four)) {
-      ShadeQuad<false, kDepth, kFormat, kTextured, kSpecular, kFog>(k, s, index, pixel + i,
-                                                                    kDepth ? cell + i : nullptr);
+      ShadeQuad<false, false, kDepth, kFormat, kTextured, kSpecular, kFog>(
+          k, s, index, pixel + i, kDepth ? cell + i : nullptr);
     }
   }
   for (; i < count; ++i) {
@@ -581,6 +727,17 @@ TriangleFunction SelectTexturing(bool textured, bool specular, bool fog) {
 
 // The kernels' 32-bit depth values of count screen z values.
 void DepthValues32(const float* z, std::uint32_t* values, std::int32_t count) {
+#ifdef FAST_SPAN_EIGHT_LANES
+  for (std::int32_t i = 0; i < count; i += 8) {
+    alignas(32) float in[8] = {};
+    alignas(32) std::uint32_t out[8];
+    const std::int32_t lanes = count - i < 8 ? count - i : 8;
+    std::memcpy(in, z + i, sizeof(float) * static_cast<std::size_t>(lanes));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(out),
+                       DepthValues8<DepthFormat::Depth32>(_mm256_load_ps(in)));
+    std::memcpy(values + i, out, sizeof(std::uint32_t) * static_cast<std::size_t>(lanes));
+  }
+#else
   for (std::int32_t i = 0; i < count; i += 4) {
     alignas(16) float in[4] = {};
     alignas(16) std::uint32_t out[4];
@@ -590,6 +747,7 @@ void DepthValues32(const float* z, std::uint32_t* values, std::int32_t count) {
                     DepthValues4<DepthFormat::Depth32>(_mm_load_ps(in)));
     std::memcpy(values + i, out, sizeof(std::uint32_t) * static_cast<std::size_t>(lanes));
   }
+#endif
 }
 
 // The kernel for the states, which the caller has checked the fast span covers.

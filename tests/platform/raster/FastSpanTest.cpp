@@ -2,11 +2,12 @@
 //
 // Many random triangles (medium, huge, tiny, degenerate and non-finite ones among them) are drawn
 // with random mixes of the states the fast span covers, once with fast spans and once with the
-// general span alone. Both must cover the same pixels and write the same depth everywhere;
-// colours may differ by at most one 5-6-5 step per channel (the fast span's fixed-point colour
-// rounds a level differently now and then; it picks the same texels, as its texture coordinates
-// are the general span's), and at most 0.5% of the covered pixels may differ at all (the share
-// is printed).
+// general span alone. Both must cover the same pixels and write the same depth everywhere.
+// Colours may differ by one 5-6-5 step per channel (the fast span's fixed-point colour rounds a
+// level differently now and then). They may differ by more only where its fixed-point texel
+// positions pick the neighbouring texel at a texel boundary: so only in textured rounds whose
+// palette has more than one colour, and on at most 0.5% of the covered pixels (the shares are
+// printed).
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,7 @@ struct Side {
 struct Round {
   int depth_bits = 0;  // 0: no depth test
   bool textured = false;
+  bool flat_palette = false;  // every entry one colour: which texel is picked cannot show
   int texture_width = 1;
   int texture_height = 1;
   int texture_pitch = 1;
@@ -56,6 +58,7 @@ Round RandomRound(Random& random) {
   Round round;
   round.depth_bits = random.Pick({0, 16, 24, 32});
   round.textured = random.Chance(70);
+  round.flat_palette = random.Chance(25);
   round.texture_width = random.Pick({1, 2, 8, 64});
   round.texture_height = random.Pick({1, 4, 32});
   round.texture_pitch = round.texture_width + random.Pick({0, 3});
@@ -165,6 +168,7 @@ class FastSpanTest : public ::testing::Test {
   void Prepare(const Round& round, std::uint32_t seed, SimdLevel level = SimdLevel::Best) {
     Random random{seed};
     for (D3DCOLOR& entry : palette_) entry = random.Bits();
+    if (round.flat_palette) std::fill(palette_.begin(), palette_.end(), palette_[0]);
     for (std::uint8_t& texel : texels_) texel = static_cast<std::uint8_t>(random.Bits());
     fast_.raster.SetFastSpans(true, level);
     general_.raster.SetFastSpans(false);
@@ -222,10 +226,12 @@ TEST_F(FastSpanTest, RandomTrianglesGiveTheGeneralSpansCoverageDepthAndColours) 
   Random random{20261208u};
   long covered = 0;
   long colour_differences = 0;
-  for (int r = 0; r < 160; ++r) {
+  long texel_picks = 0;  // pixels more than one step apart
+  const SimdLevel levels[] = {SimdLevel::Sse2, SimdLevel::Avx, SimdLevel::Avx2};
+  for (int r = 0; r < 240; ++r) {
     const Round round = RandomRound(random);
-    // Both copies of the kernels: plain SSE2 and, where the processor has it, AVX.
-    Prepare(round, random.Bits(), r % 2 == 0 ? SimdLevel::Sse2 : SimdLevel::Best);
+    // Every copy of the kernels (where the processor has it): plain SSE2, AVX encodings, AVX2.
+    Prepare(round, random.Bits(), levels[r % 3]);
     ASSERT_TRUE(FastSpanChosen(round)) << "round " << r;
     std::vector<D3DTLVERTEX> vertices;
     for (int t = 0; t < 60; ++t) AddTriangle(random, &vertices);
@@ -242,8 +248,12 @@ TEST_F(FastSpanTest, RandomTrianglesGiveTheGeneralSpansCoverageDepthAndColours) 
         ASSERT_EQ(fast_.depth32.At(x, y), general_.depth32.At(x, y)) << x << ", " << y;
         if (general == kUntouched) continue;
         ++covered;
-        ASSERT_LE(ChannelSteps(fast, general), 1) << "at " << x << ", " << y << " in round " << r;
         if (fast != general) ++colour_differences;
+        if (ChannelSteps(fast, general) <= 1) continue;
+        ++texel_picks;
+        ASSERT_TRUE(round.textured && !round.flat_palette)
+            << "more than one step at " << x << ", " << y << " in round " << r
+            << ", where no texel choice can show";
       }
     }
     EXPECT_TRUE(fast_.target.BorderUntouched() && fast_.depth32.BorderUntouched() &&
@@ -252,9 +262,37 @@ TEST_F(FastSpanTest, RandomTrianglesGiveTheGeneralSpansCoverageDepthAndColours) 
   // Enough pixels were drawn for the comparison to mean something.
   EXPECT_GT(covered, 100000);
   const double share = static_cast<double>(colour_differences) / static_cast<double>(covered);
-  std::printf("fast span: %ld covered pixels, %ld (%.4f%%) of a different colour\n", covered,
-              colour_differences, 100.0 * share);
+  const double picks = static_cast<double>(texel_picks) / static_cast<double>(covered);
+  std::printf(
+      "fast span: %ld covered pixels, %ld (%.4f%%) of a different colour, %ld (%.4f%%) more "
+      "than one step apart (texel boundary picks)\n",
+      covered, colour_differences, 100.0 * share, texel_picks, 100.0 * picks);
+  EXPECT_LE(picks, 0.005);
   EXPECT_LE(share, 0.005);
+}
+
+// The copies of the kernels draw exactly the same pixels: the AVX copy encodes the same
+// operations, and the AVX2 copy's groups of eight repeat the groups of four's arithmetic.
+TEST_F(FastSpanTest, EveryCopyOfTheKernelsDrawsTheSamePixels) {
+  if (AvailableSimdLevel() != SimdLevel::Avx2) GTEST_SKIP() << "the processor lacks AVX2";
+  Random random{515u};
+  for (int r = 0; r < 90; ++r) {
+    const Round round = RandomRound(random);
+    Prepare(round, random.Bits(), r % 2 == 0 ? SimdLevel::Avx2 : SimdLevel::Avx);
+    general_.raster.SetFastSpans(true, SimdLevel::Sse2);
+    std::vector<D3DTLVERTEX> vertices;
+    for (int t = 0; t < 60; ++t) AddTriangle(random, &vertices);
+    for (Side* side : {&fast_, &general_}) {
+      ASSERT_EQ(DrawList(side->raster, vertices, round.flags), DrawResult::Ok);
+    }
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        ASSERT_EQ(fast_.target.At(x, y), general_.target.At(x, y)) << x << ", " << y;
+        ASSERT_EQ(fast_.depth16.At(x, y), general_.depth16.At(x, y)) << x << ", " << y;
+        ASSERT_EQ(fast_.depth32.At(x, y), general_.depth32.At(x, y)) << x << ", " << y;
+      }
+    }
+  }
 }
 
 TEST_F(FastSpanTest, StatesOutsideItsSetGoToTheGeneralSpan) {
@@ -309,8 +347,13 @@ TEST(FastSpanBandTest, RowsDrawnInBandsMatchTheWholeTriangle) {
   };
   const PixelContext whole_context = context_of(whole, whole_depth);
   const PixelContext banded_context = context_of(banded, banded_depth);
-  const TriangleFunction draw = SelectFastTriangle(whole_context, false);
-  ASSERT_NE(draw, nullptr);
+  // Triangles drawn by each copy of the kernels in turn.
+  TriangleFunction copies[3];
+  int copy = 0;
+  for (const SimdLevel level : {SimdLevel::Sse2, SimdLevel::Avx, SimdLevel::Avx2}) {
+    copies[copy] = SelectFastTriangle(whole_context, false, level);
+    ASSERT_NE(copies[copy++], nullptr);
+  }
   for (Surface16* target : {&whole, &banded}) target->Fill(kUntouched);
   for (Surface32* depth : {&whole_depth, &banded_depth}) depth->Fill(0xF0000000u);
   int drawn = 0;
@@ -331,6 +374,7 @@ TEST(FastSpanBandTest, RowsDrawnInBandsMatchTheWholeTriangle) {
     TriangleSetup setup;
     if (!SetupTriangle(v[0], v[1], v[2], PixelRect{0, 0, kWidth, kHeight}, &setup)) continue;
     ++drawn;
+    const TriangleFunction draw = copies[t % 3];
     draw(whole_context, setup);
     const std::int32_t band = 1 + static_cast<std::int32_t>(random.Bits() % 7);
     for (std::int32_t top = setup.first_row; top <= setup.last_row; top += band) {
@@ -349,6 +393,66 @@ TEST(FastSpanBandTest, RowsDrawnInBandsMatchTheWholeTriangle) {
   }
 }
 
+// Rows whose texel positions go below 0 (which the general span holds at texel 0 rather than
+// wrapping) or past 2^15 texels (more than 16.16 holds) keep float texture coordinates. Drawn
+// directly, without the shift by whole repeats that keeps a draw call's positions small and
+// positive, such triangles come out as the general span draws them, but for texel boundary
+// picks.
+TEST(FastSpanTextureTest, RowsOutsideTheFixedPointRangeSampleAsTheGeneralSpan) {
+  Random random{77u};
+  std::vector<std::uint8_t> texels(64 * 4);
+  std::vector<D3DCOLOR> palette(256);
+  for (std::size_t i = 0; i < texels.size(); ++i) texels[i] = static_cast<std::uint8_t>(i);
+  for (D3DCOLOR& entry : palette) entry = random.Bits();
+  Sampler sampler;
+  sampler.Bind({texels.data(), 64, 64, 4, TextureFormat::Palette8, palette.data()},
+               D3DTADDRESS_WRAP, D3DTADDRESS_WRAP);
+  PipelineState state;
+  Surface16 fast(kWidth, kHeight), general(kWidth, kHeight);
+  const PixelContext fast_context = MakePixelContext(state, TargetOf(fast), nullptr, &sampler);
+  const PixelContext general_context =
+      MakePixelContext(state, TargetOf(general), nullptr, &sampler);
+  const SpanFunction span = SelectSpanFunction(general_context, false);
+  const SimdLevel levels[] = {SimdLevel::Sse2, SimdLevel::Avx, SimdLevel::Avx2};
+  long covered = 0;
+  long texel_picks = 0;
+  for (int t = 0; t < 90; ++t) {
+    // Texel positions across 0, across 2^15, or all below 0.
+    const float ranges[3][2] = {{-0.7f, 0.7f}, {505.0f, 520.0f}, {-530.0f, -500.0f}};
+    const float* range = ranges[t % 3];
+    const float base = random.Uniform(40.0f, 200.0f);
+    RasterVertex v[3];
+    for (RasterVertex& vertex : v) {
+      vertex.x = random.Uniform(-5.0f, kWidth + 5.0f);
+      vertex.y = random.Uniform(-5.0f, kHeight + 5.0f);
+      vertex.attr[kAttrU] = random.Uniform(range[0], range[1]);
+      vertex.attr[kAttrV] = random.Uniform(range[0], range[1]);
+      for (int c = 0; c < 3; ++c) {  // smooth colours, as fixed-point rows need
+        vertex.attr[kAttrRed + c] = base + random.Uniform(-20.0f, 20.0f);
+      }
+    }
+    TriangleSetup setup;
+    if (!SetupTriangle(v[0], v[1], v[2], PixelRect{0, 0, kWidth, kHeight}, &setup)) continue;
+    fast.Fill(kUntouched);
+    general.Fill(kUntouched);
+    SelectFastTriangle(fast_context, false, levels[t / 3 % 3])(fast_context, setup);
+    for (std::int32_t y = setup.first_row; y <= setup.last_row; ++y) {
+      std::int32_t first = 0;
+      std::int32_t last = 0;
+      if (CoveredSpan(setup, y, &first, &last)) span(general_context, setup, y, first, last);
+    }
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        if (general.At(x, y) == kUntouched) continue;
+        ++covered;
+        if (ChannelSteps(fast.At(x, y), general.At(x, y)) > 1) ++texel_picks;
+      }
+    }
+  }
+  EXPECT_GT(covered, 20000);
+  EXPECT_LE(static_cast<double>(texel_picks), 0.005 * static_cast<double>(covered));
+}
+
 // The fast span's 32-bit depth values, formed without double, equal ToDepthValue's on every
 // float from 0 to 1 and on the values around and outside that range.
 TEST(FastDepthTest, ThirtyTwoBitValuesEqualTheGeneralOnesOnEveryFloat) {
@@ -365,7 +469,7 @@ TEST(FastDepthTest, ThirtyTwoBitValuesEqualTheGeneralOnesOnEveryFloat) {
     }
     return true;
   };
-  // Every float in [0, 1] (bit patterns 0 to 0x3F800000), with both copies of the kernels.
+  // Every float in [0, 1] (bit patterns 0 to 0x3F800000), with every copy of the kernels.
   std::int64_t checked = 0;
   for (std::uint32_t bits = 0; bits <= 0x3F800000u; bits += kBatch) {
     const std::uint32_t count = std::min<std::uint32_t>(kBatch, 0x3F800001u - bits);
@@ -373,7 +477,8 @@ TEST(FastDepthTest, ThirtyTwoBitValuesEqualTheGeneralOnesOnEveryFloat) {
       const std::uint32_t pattern = bits + i;
       std::memcpy(&z[i], &pattern, sizeof pattern);
     }
-    const SimdLevel level = (bits / kBatch) % 2 == 0 ? SimdLevel::Sse2 : SimdLevel::Best;
+    const SimdLevel levels[] = {SimdLevel::Sse2, SimdLevel::Avx, SimdLevel::Avx2};
+    const SimdLevel level = levels[(bits / kBatch) % 3];
     ASSERT_TRUE(check(static_cast<std::int32_t>(count), level));
     checked += count;
   }
@@ -392,8 +497,9 @@ TEST(FastDepthTest, ThirtyTwoBitValuesEqualTheGeneralOnesOnEveryFloat) {
                            std::numeric_limits<float>::denorm_min()};
   const auto count = static_cast<std::int32_t>(std::size(outside));
   std::copy(std::begin(outside), std::end(outside), z.begin());
-  EXPECT_TRUE(check(count, SimdLevel::Sse2));
-  EXPECT_TRUE(check(count, SimdLevel::Best));
+  for (const SimdLevel level : {SimdLevel::Sse2, SimdLevel::Avx, SimdLevel::Avx2}) {
+    EXPECT_TRUE(check(count, level));
+  }
 }
 
 // Every row's covered columns found by stepping equal those found by dividing, for triangles of
