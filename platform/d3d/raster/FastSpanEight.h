@@ -104,7 +104,11 @@ inline __m256i FixedTexels8(const TriangleConstants& k, __m256i u, __m256i v) {
                             pair(_mm_cvtsi128_si64(high)), pair(_mm_extract_epi64(high, 1)));
 }
 
-// One row's state for groups of eight: as RowWalk's, eight lanes wide.
+// One row's state for groups of eight: as RowWalk's, eight lanes wide, at the row's first
+// group. A later group's 16.16 values are these plus the group number times the step of eight,
+// which in wrapping 32-bit integers is exactly what adding the step once a group gives; so a
+// group that fails the depth test costs no stepping, and the values hold no registers across
+// the loop.
 struct EightWalk {
   __m256 z_start;  // broadcast
   __m256 z_step;   // broadcast
@@ -114,13 +118,18 @@ struct EightWalk {
   __m256i dither_rg;  // red offsets of pixels 0-3 then green, in each half
 };
 
+// A value of the row's first group moved on by `groups` groups of eight.
+inline __m256i AtGroup(__m256i first, __m256i step8, __m256i groups) {
+  return _mm256_add_epi32(first, _mm256_mullo_epi32(step8, groups));
+}
+
 // Shades the eight pixels `index` columns past the row's start, as ShadeQuad<true, ...> shades
 // two groups of four. Red and green go in one register as 16-bit lanes, red of pixels 0-3 then
 // green of 0-3 in the low half and the same of 4-7 in the high half (as the 32-bit packs lay
 // them out), blue of all eight in a register of eight lanes.
 template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
 inline void ShadeEight(const TriangleConstants& k, const RowWalk& s, const EightWalk& w,
-                       __m256 index, std::uint16_t* pixel,
+                       std::int32_t group, __m256 index, std::uint16_t* pixel,
                        typename DepthCell<kFormat>::Type* cell) {
   const __m256 z = _mm256_add_ps(w.z_start, _mm256_mul_ps(w.z_step, index));
   __m256i pass = _mm256_set1_epi32(-1);
@@ -139,12 +148,15 @@ inline void ShadeEight(const TriangleConstants& k, const RowWalk& s, const Eight
     if (_mm256_testz_si256(pass, pass)) return;
   }
 
+  const __m256i groups = _mm256_set1_epi32(group);
+  const auto fixed = [&](int c) { return AtGroup(w.fixed[c], k.fixed_step8[c], groups); };
   const __m256i zero = _mm256_setzero_si256();
-  __m256i rg = Pack8_7(w.fixed[0], w.fixed[1]);
-  __m128i bb = Pack8_7(w.fixed[2]);
+  __m256i rg = Pack8_7(fixed(0), fixed(1));
+  __m128i bb = Pack8_7(fixed(2));
   if constexpr (kTextured) {
     // The texels' bytes (0xAARRGGBB) moved to 16-bit lanes laid out as rg and bb.
-    const __m256i texel = FixedTexels8(k, w.fixed_u, w.fixed_v);
+    const __m256i texel = FixedTexels8(k, AtGroup(w.fixed_u, k.u_step8, groups),
+                                       AtGroup(w.fixed_v, k.v_step8, groups));
     const __m256i red_green = _mm256_shuffle_epi8(
         texel, _mm256_setr_epi8(2, -1, 6, -1, 10, -1, 14, -1, 1, -1, 5, -1, 9, -1, 13, -1, 2, -1, 6,
                                 -1, 10, -1, 14, -1, 1, -1, 5, -1, 9, -1, 13, -1));
@@ -157,8 +169,8 @@ inline void ShadeEight(const TriangleConstants& k, const RowWalk& s, const Eight
     bb = _mm_mulhi_epu16(bb, _mm_mullo_epi16(_mm256_castsi256_si128(blue), _mm_set1_epi16(257)));
   }
   if constexpr (kSpecular) {
-    rg = _mm256_adds_epi16(rg, Pack8_7(w.fixed[3], w.fixed[4]));
-    bb = _mm_adds_epi16(bb, Pack8_7(w.fixed[5]));
+    rg = _mm256_adds_epi16(rg, Pack8_7(fixed(3), fixed(4)));
+    bb = _mm_adds_epi16(bb, Pack8_7(fixed(5)));
   }
   rg = _mm256_min_epi16(rg, _mm256_set1_epi16(255 * 128));
   bb = _mm_min_epi16(bb, _mm_set1_epi16(255 * 128));
@@ -227,22 +239,19 @@ inline std::int32_t ShadeEights(const TriangleConstants& k, RowWalk& s, std::int
   w.dither_rg = Twice(s.dither_rg);
   __m256 index = _mm256_setr_ps(0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f);
   const __m256 eight = _mm256_set1_ps(8.0f);
-  std::int32_t i = 0;
-  for (; i + 8 <= count; i += 8, index = _mm256_add_ps(index, eight)) {
-    ShadeEight<kDepth, kFormat, kTextured, kSpecular, kFog>(k, s, w, index, pixel + i,
-                                                            kDepth ? cell + i : nullptr);
-    for (int c = 0; c < kChannels; ++c) {
-      w.fixed[c] = _mm256_add_epi32(w.fixed[c], k.fixed_step8[c]);
-    }
-    if constexpr (kTextured) {
-      w.fixed_u = _mm256_add_epi32(w.fixed_u, k.u_step8);
-      w.fixed_v = _mm256_add_epi32(w.fixed_v, k.v_step8);
-    }
+  const std::int32_t groups = count / 8;
+  for (std::int32_t g = 0; g < groups; ++g, index = _mm256_add_ps(index, eight)) {
+    ShadeEight<kDepth, kFormat, kTextured, kSpecular, kFog>(k, s, w, g, index, pixel + 8 * g,
+                                                            kDepth ? cell + 8 * g : nullptr);
   }
-  for (int c = 0; c < kChannels; ++c) s.fixed[c] = _mm256_castsi256_si128(w.fixed[c]);
+  // The walk's values moved past the groups: two steps of four a group.
+  const __m128i quads = _mm_set1_epi32(2 * groups);
+  for (int c = 0; c < kChannels; ++c) {
+    s.fixed[c] = _mm_add_epi32(s.fixed[c], _mm_mullo_epi32(k.fixed_step4[c], quads));
+  }
   if constexpr (kTextured) {
-    s.fixed_u = _mm256_castsi256_si128(w.fixed_u);
-    s.fixed_v = _mm256_castsi256_si128(w.fixed_v);
+    s.fixed_u = _mm_add_epi32(s.fixed_u, _mm_mullo_epi32(k.u_step4, quads));
+    s.fixed_v = _mm_add_epi32(s.fixed_v, _mm_mullo_epi32(k.v_step4, quads));
   }
-  return i;
+  return 8 * groups;
 }
