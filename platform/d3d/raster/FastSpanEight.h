@@ -34,11 +34,10 @@ inline __m256i Widen(__m128i four, __m128i step4) {
 }
 
 // Eight depth values as DepthValues4 gives them (the same comparisons, with the same answers
-// for NaN, and the same exact conversion).
-template <DepthFormat kFormat>
+// for NaN, and the same exact conversion). With kInside the caller knows every z lies strictly
+// between 0 and 1, where neither the far nor the near value applies.
+template <DepthFormat kFormat, bool kInside = false>
 inline __m256i DepthValues8(__m256 z) {
-  const __m256i far = _mm256_castps_si256(_mm256_cmp_ps(z, _mm256_set1_ps(1.0f), _CMP_NLT_UQ));
-  const __m256i near = _mm256_castps_si256(_mm256_cmp_ps(z, _mm256_setzero_ps(), _CMP_NGT_UQ));
   __m256i scaled;
   if constexpr (kFormat == DepthFormat::Depth32) {
     const __m256 t = _mm256_mul_ps(z, _mm256_set1_ps(4294967296.0f));
@@ -55,8 +54,22 @@ inline __m256i DepthValues8(__m256 z) {
     scaled = _mm256_cvttps_epi32(
         _mm256_mul_ps(z, _mm256_set1_ps(static_cast<float>(MaxDepthValue(kFormat)))));
   }
+  if constexpr (kInside) return scaled;
+  const __m256i far = _mm256_castps_si256(_mm256_cmp_ps(z, _mm256_set1_ps(1.0f), _CMP_NLT_UQ));
+  const __m256i near = _mm256_castps_si256(_mm256_cmp_ps(z, _mm256_setzero_ps(), _CMP_NGT_UQ));
   const __m256i max_value = _mm256_set1_epi32(static_cast<int>(MaxDepthValue(kFormat)));
   return _mm256_blendv_epi8(_mm256_andnot_si256(near, scaled), max_value, far);
+}
+
+// Whether every z of the row's first `count` pixels lies strictly between 0 and 1. The lanes'
+// z_start + z_step * i is monotonic in i (each rounding is), so it does where both ends, formed
+// by the same operations, do (NaN fails).
+inline bool RowDepthInside(__m128 z_start, __m128 z_step, std::int32_t count) {
+  const __m128 columns = _mm_setr_ps(0.0f, static_cast<float>(count - 1), 0.0f, 0.0f);
+  const __m128 ends = _mm_add_ps(z_start, _mm_mul_ps(z_step, columns));
+  const __m128 inside =
+      _mm_and_ps(_mm_cmpgt_ps(ends, _mm_setzero_ps()), _mm_cmplt_ps(ends, _mm_set1_ps(1.0f)));
+  return (_mm_movemask_ps(inside) & 3) == 3;
 }
 
 // The cells of eight depth pixels as stored, one per 32-bit lane, and back.
@@ -127,7 +140,8 @@ inline __m256i AtGroup(__m256i first, __m256i step8, __m256i groups) {
 // two groups of four. Red and green go in one register as 16-bit lanes, red of pixels 0-3 then
 // green of 0-3 in the low half and the same of 4-7 in the high half (as the 32-bit packs lay
 // them out), blue of all eight in a register of eight lanes.
-template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
+template <bool kDepthInside, bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular,
+          bool kFog>
 inline void ShadeEight(const TriangleConstants& k, const RowWalk& s, const EightWalk& w,
                        std::int32_t group, __m256 index, std::uint16_t* pixel,
                        typename DepthCell<kFormat>::Type* cell) {
@@ -136,7 +150,7 @@ inline void ShadeEight(const TriangleConstants& k, const RowWalk& s, const Eight
   __m256i depth_values = _mm256_setzero_si256();
   __m256i depth_cells = _mm256_setzero_si256();
   if constexpr (kDepth) {
-    depth_values = DepthValues8<kFormat>(z);
+    depth_values = DepthValues8<kFormat, kDepthInside>(z);
     depth_cells = LoadDepthCells8<kFormat>(cell);
     __m256i stored = depth_cells;
     if constexpr (kFormat == DepthFormat::Depth24) {
@@ -240,9 +254,19 @@ inline std::int32_t ShadeEights(const TriangleConstants& k, RowWalk& s, std::int
   __m256 index = _mm256_setr_ps(0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f);
   const __m256 eight = _mm256_set1_ps(8.0f);
   const std::int32_t groups = count / 8;
-  for (std::int32_t g = 0; g < groups; ++g, index = _mm256_add_ps(index, eight)) {
-    ShadeEight<kDepth, kFormat, kTextured, kSpecular, kFog>(k, s, w, g, index, pixel + 8 * g,
-                                                            kDepth ? cell + 8 * g : nullptr);
+  const auto shade = [&]<bool kDepthInside>() {
+    // One count of pixels indexes both rows (and the group is found from it only where
+    // needed), which keeps the loop's counters in registers.
+    for (std::int32_t i = 0; i < 8 * groups; i += 8, index = _mm256_add_ps(index, eight)) {
+      ShadeEight<kDepthInside, kDepth, kFormat, kTextured, kSpecular, kFog>(
+          k, s, w, i >> 3, index, pixel + i, kDepth ? cell + i : nullptr);
+    }
+  };
+  // Rows whose depth stays between the near and far values (most) skip both tests.
+  if (kDepth && RowDepthInside(s.z_start, k.z_step, 8 * groups)) {
+    shade.template operator()<true>();
+  } else {
+    shade.template operator()<false>();
   }
   // The walk's values moved past the groups: two steps of four a group.
   const __m128i quads = _mm_set1_epi32(2 * groups);
