@@ -295,6 +295,60 @@ TEST_F(FastSpanTest, EveryCopyOfTheKernelsDrawsTheSamePixels) {
   }
 }
 
+// Long smooth rows whose depth crosses 1 or 0 part-way along (or reaches it at an exact pixel,
+// with power-of-two steps), and rows wholly between: the AVX2 copy handles rows inside (0, 1)
+// apart from the others, and must draw what the SSE2 copy draws either way.
+TEST_F(FastSpanTest, RowsWhoseDepthLeavesTheRangeDrawAsTheOtherCopies) {
+  if (AvailableSimdLevel() != SimdLevel::Avx2) GTEST_SKIP() << "the processor lacks AVX2";
+  Random random{1208u};
+  for (const int depth_bits : {16, 24, 32}) {
+    Round round = RandomRound(random);
+    round.depth_bits = depth_bits;
+    for (auto& [state, value] : round.states) {
+      if (state == D3DRENDERSTATE_ZENABLE || state == D3DRENDERSTATE_ZWRITEENABLE) value = 1;
+      if (state == D3DRENDERSTATE_SHADEMODE) value = D3DSHADE_GOURAUD;
+      if (state == D3DRENDERSTATE_CULLMODE) value = D3DCULL_NONE;
+    }
+    Prepare(round, random.Bits(), SimdLevel::Avx2);
+    general_.raster.SetFastSpans(true, SimdLevel::Sse2);
+    ASSERT_TRUE(FastSpanChosen(round));
+    std::vector<D3DTLVERTEX> vertices;
+    for (int t = 0; t < 80; ++t) {
+      // z = edge + (x - column) * slope: edge 1 or 0 reached at a column of the target.
+      const float edge = random.Pick({0.0f, 1.0f, 0.5f});
+      const float column = std::floor(random.Uniform(0.0f, kWidth));
+      const float slope = random.Chance(50) ? random.Pick({1.0f / 64, -1.0f / 64, 1.0f / 256})
+                                            : random.Uniform(-0.05f, 0.05f);
+      const float top = random.Uniform(-4.0f, kHeight);
+      const D3DCOLOR colour = random.Bits();
+      const float xs[3] = {-3.0f, kWidth + 3.0f, -3.0f};
+      const float ys[3] = {top, top, top + random.Uniform(4.0f, 30.0f)};
+      for (int i = 0; i < 3; ++i) {
+        D3DTLVERTEX v{};
+        v.sx = xs[i];
+        v.sy = ys[i];
+        v.sz = edge + (xs[i] - column) * slope;
+        v.rhw = 1.0f;
+        v.color = colour;
+        v.specular = colour & 0xFF1F1F1Fu;
+        v.tu = random.Uniform(0.0f, 2.0f);
+        v.tv = random.Uniform(0.0f, 2.0f);
+        vertices.push_back(v);
+      }
+    }
+    for (Side* side : {&fast_, &general_}) {
+      ASSERT_EQ(DrawList(side->raster, vertices, round.flags), DrawResult::Ok);
+    }
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        ASSERT_EQ(fast_.target.At(x, y), general_.target.At(x, y)) << x << ", " << y;
+        ASSERT_EQ(fast_.depth16.At(x, y), general_.depth16.At(x, y)) << x << ", " << y;
+        ASSERT_EQ(fast_.depth32.At(x, y), general_.depth32.At(x, y)) << x << ", " << y;
+      }
+    }
+  }
+}
+
 TEST_F(FastSpanTest, StatesOutsideItsSetGoToTheGeneralSpan) {
   Random random{7u};
   Round round = RandomRound(random);
