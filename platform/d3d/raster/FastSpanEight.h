@@ -34,10 +34,11 @@ inline __m256i Widen(__m128i four, __m128i step4) {
 }
 
 // Eight depth values as DepthValues4 gives them (the same comparisons, with the same answers
-// for NaN, and the same exact conversion). With kInside the caller knows every z lies strictly
-// between 0 and 1, where neither the far nor the near value applies.
-template <DepthFormat kFormat, bool kInside = false>
+// for NaN, and the same exact conversion).
+template <DepthFormat kFormat>
 inline __m256i DepthValues8(__m256 z) {
+  const __m256i far = _mm256_castps_si256(_mm256_cmp_ps(z, _mm256_set1_ps(1.0f), _CMP_NLT_UQ));
+  const __m256i near = _mm256_castps_si256(_mm256_cmp_ps(z, _mm256_setzero_ps(), _CMP_NGT_UQ));
   __m256i scaled;
   if constexpr (kFormat == DepthFormat::Depth32) {
     const __m256 t = _mm256_mul_ps(z, _mm256_set1_ps(4294967296.0f));
@@ -54,22 +55,8 @@ inline __m256i DepthValues8(__m256 z) {
     scaled = _mm256_cvttps_epi32(
         _mm256_mul_ps(z, _mm256_set1_ps(static_cast<float>(MaxDepthValue(kFormat)))));
   }
-  if constexpr (kInside) return scaled;
-  const __m256i far = _mm256_castps_si256(_mm256_cmp_ps(z, _mm256_set1_ps(1.0f), _CMP_NLT_UQ));
-  const __m256i near = _mm256_castps_si256(_mm256_cmp_ps(z, _mm256_setzero_ps(), _CMP_NGT_UQ));
   const __m256i max_value = _mm256_set1_epi32(static_cast<int>(MaxDepthValue(kFormat)));
   return _mm256_blendv_epi8(_mm256_andnot_si256(near, scaled), max_value, far);
-}
-
-// Whether every z of the row's first `count` pixels lies strictly between 0 and 1. The lanes'
-// z_start + z_step * i is monotonic in i (each rounding is), so it does where both ends, formed
-// by the same operations, do (NaN fails).
-inline bool RowDepthInside(__m128 z_start, __m128 z_step, std::int32_t count) {
-  const __m128 columns = _mm_setr_ps(0.0f, static_cast<float>(count - 1), 0.0f, 0.0f);
-  const __m128 ends = _mm_add_ps(z_start, _mm_mul_ps(z_step, columns));
-  const __m128 inside =
-      _mm_and_ps(_mm_cmpgt_ps(ends, _mm_setzero_ps()), _mm_cmplt_ps(ends, _mm_set1_ps(1.0f)));
-  return (_mm_movemask_ps(inside) & 3) == 3;
 }
 
 // The cells of eight depth pixels as stored, one per 32-bit lane, and back.
@@ -117,32 +104,39 @@ inline __m256i FixedTexels8(const TriangleConstants& k, __m256i u, __m256i v) {
                             pair(_mm_cvtsi128_si64(high)), pair(_mm_extract_epi64(high, 1)));
 }
 
-// One row's state for groups of eight: as RowWalk's, eight lanes wide, at the row's first
-// group. A later group's 16.16 values are these plus the group number times the step of eight,
-// which in wrapping 32-bit integers is exactly what adding the step once a group gives; so a
-// group that fails the depth test costs no stepping, and the values hold no registers across
-// the loop.
+// One row's state for groups of eight: as RowWalk's, eight lanes wide. The 16.16 values are
+// stepped from one shaded group to the next; a group that fails the depth test steps nothing,
+// and the next group shaded finds its values from the row's first group's plus its number times
+// the step of eight, which in wrapping 32-bit integers is exactly what stepping gives.
 struct EightWalk {
-  __m256 z_start;  // broadcast
-  __m256 z_step;   // broadcast
-  __m256i fixed[6];
-  __m256i fixed_u;
-  __m256i fixed_v;
+  __m256 z_start;      // broadcast
+  __m256 z_step;       // broadcast
+  __m256i first[8];    // at the row's first group: the channels as RowWalk::fixed, u, v
+  __m256i current[8];  // the same at group `at`
+  std::int32_t at;
   __m256i dither_rg;  // red offsets of pixels 0-3 then green, in each half
 };
 
-// A value of the row's first group moved on by `groups` groups of eight.
-inline __m256i AtGroup(__m256i first, __m256i step8, __m256i groups) {
-  return _mm256_add_epi32(first, _mm256_mullo_epi32(step8, groups));
+// Moves the walk's current values to the row's group `group`, from its first group's.
+template <bool kTextured, bool kSpecular>
+inline void SeekGroup(const TriangleConstants& k, EightWalk* w, std::int32_t group) {
+  const __m256i groups = _mm256_set1_epi32(group);
+  for (int c = 0; c < (kSpecular ? 6 : 3); ++c) {
+    w->current[c] = _mm256_add_epi32(w->first[c], _mm256_mullo_epi32(k.fixed_step8[c], groups));
+  }
+  if constexpr (kTextured) {
+    w->current[6] = _mm256_add_epi32(w->first[6], _mm256_mullo_epi32(k.u_step8, groups));
+    w->current[7] = _mm256_add_epi32(w->first[7], _mm256_mullo_epi32(k.v_step8, groups));
+  }
+  w->at = group;
 }
 
 // Shades the eight pixels `index` columns past the row's start, as ShadeQuad<true, ...> shades
 // two groups of four. Red and green go in one register as 16-bit lanes, red of pixels 0-3 then
 // green of 0-3 in the low half and the same of 4-7 in the high half (as the 32-bit packs lay
 // them out), blue of all eight in a register of eight lanes.
-template <bool kDepthInside, bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular,
-          bool kFog>
-inline void ShadeEight(const TriangleConstants& k, const RowWalk& s, const EightWalk& w,
+template <bool kDepth, DepthFormat kFormat, bool kTextured, bool kSpecular, bool kFog>
+inline void ShadeEight(const TriangleConstants& k, const RowWalk& s, EightWalk& w,
                        std::int32_t group, __m256 index, std::uint16_t* pixel,
                        typename DepthCell<kFormat>::Type* cell) {
   const __m256 z = _mm256_add_ps(w.z_start, _mm256_mul_ps(w.z_step, index));
@@ -150,7 +144,7 @@ inline void ShadeEight(const TriangleConstants& k, const RowWalk& s, const Eight
   __m256i depth_values = _mm256_setzero_si256();
   __m256i depth_cells = _mm256_setzero_si256();
   if constexpr (kDepth) {
-    depth_values = DepthValues8<kFormat, kDepthInside>(z);
+    depth_values = DepthValues8<kFormat>(z);
     depth_cells = LoadDepthCells8<kFormat>(cell);
     __m256i stored = depth_cells;
     if constexpr (kFormat == DepthFormat::Depth24) {
@@ -162,15 +156,27 @@ inline void ShadeEight(const TriangleConstants& k, const RowWalk& s, const Eight
     if (_mm256_testz_si256(pass, pass)) return;
   }
 
-  const __m256i groups = _mm256_set1_epi32(group);
-  const auto fixed = [&](int c) { return AtGroup(w.fixed[c], k.fixed_step8[c], groups); };
+  // This group's values (in a run of shaded groups, those stepped from the one before), and
+  // the walk stepped past it.
+  if (w.at != group) SeekGroup<kTextured, kSpecular>(k, &w, group);
+  __m256i fixed[8];
+  for (int c = 0; c < (kSpecular ? 6 : 3); ++c) {
+    fixed[c] = w.current[c];
+    w.current[c] = _mm256_add_epi32(w.current[c], k.fixed_step8[c]);
+  }
+  if constexpr (kTextured) {
+    fixed[6] = w.current[6];
+    fixed[7] = w.current[7];
+    w.current[6] = _mm256_add_epi32(w.current[6], k.u_step8);
+    w.current[7] = _mm256_add_epi32(w.current[7], k.v_step8);
+  }
+  w.at = group + 1;
   const __m256i zero = _mm256_setzero_si256();
-  __m256i rg = Pack8_7(fixed(0), fixed(1));
-  __m128i bb = Pack8_7(fixed(2));
+  __m256i rg = Pack8_7(fixed[0], fixed[1]);
+  __m128i bb = Pack8_7(fixed[2]);
   if constexpr (kTextured) {
     // The texels' bytes (0xAARRGGBB) moved to 16-bit lanes laid out as rg and bb.
-    const __m256i texel = FixedTexels8(k, AtGroup(w.fixed_u, k.u_step8, groups),
-                                       AtGroup(w.fixed_v, k.v_step8, groups));
+    const __m256i texel = FixedTexels8(k, fixed[6], fixed[7]);
     const __m256i red_green = _mm256_shuffle_epi8(
         texel, _mm256_setr_epi8(2, -1, 6, -1, 10, -1, 14, -1, 1, -1, 5, -1, 9, -1, 13, -1, 2, -1, 6,
                                 -1, 10, -1, 14, -1, 1, -1, 5, -1, 9, -1, 13, -1));
@@ -183,8 +189,8 @@ inline void ShadeEight(const TriangleConstants& k, const RowWalk& s, const Eight
     bb = _mm_mulhi_epu16(bb, _mm_mullo_epi16(_mm256_castsi256_si128(blue), _mm_set1_epi16(257)));
   }
   if constexpr (kSpecular) {
-    rg = _mm256_adds_epi16(rg, Pack8_7(fixed(3), fixed(4)));
-    bb = _mm_adds_epi16(bb, Pack8_7(fixed(5)));
+    rg = _mm256_adds_epi16(rg, Pack8_7(fixed[3], fixed[4]));
+    bb = _mm_adds_epi16(bb, Pack8_7(fixed[5]));
   }
   rg = _mm256_min_epi16(rg, _mm256_set1_epi16(255 * 128));
   bb = _mm_min_epi16(bb, _mm_set1_epi16(255 * 128));
@@ -245,37 +251,30 @@ inline std::int32_t ShadeEights(const TriangleConstants& k, RowWalk& s, std::int
   EightWalk w;
   w.z_start = _mm256_set1_ps(s.z_start_scalar);
   w.z_step = _mm256_broadcastss_ps(k.z_step);
-  for (int c = 0; c < kChannels; ++c) w.fixed[c] = Widen(s.fixed[c], k.fixed_step4[c]);
-  if constexpr (kTextured) {
-    w.fixed_u = Widen(s.fixed_u, k.u_step4);
-    w.fixed_v = Widen(s.fixed_v, k.v_step4);
+  for (int c = 0; c < kChannels; ++c) {
+    w.first[c] = w.current[c] = Widen(s.fixed[c], k.fixed_step4[c]);
   }
+  if constexpr (kTextured) {
+    w.first[6] = w.current[6] = Widen(s.fixed_u, k.u_step4);
+    w.first[7] = w.current[7] = Widen(s.fixed_v, k.v_step4);
+  }
+  w.at = 0;
   w.dither_rg = Twice(s.dither_rg);
   __m256 index = _mm256_setr_ps(0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f);
   const __m256 eight = _mm256_set1_ps(8.0f);
   const std::int32_t groups = count / 8;
-  const auto shade = [&]<bool kDepthInside>() {
-    // One count of pixels indexes both rows (and the group is found from it only where
-    // needed), which keeps the loop's counters in registers.
-    for (std::int32_t i = 0; i < 8 * groups; i += 8, index = _mm256_add_ps(index, eight)) {
-      ShadeEight<kDepthInside, kDepth, kFormat, kTextured, kSpecular, kFog>(
-          k, s, w, i >> 3, index, pixel + i, kDepth ? cell + i : nullptr);
-    }
-  };
-  // Rows whose depth stays between the near and far values (most) skip both tests.
-  if (kDepth && RowDepthInside(s.z_start, k.z_step, 8 * groups)) {
-    shade.template operator()<true>();
-  } else {
-    shade.template operator()<false>();
+  // One count of pixels indexes both rows (and the group is found from it only where needed),
+  // which keeps the loop's counters in registers.
+  for (std::int32_t i = 0; i < 8 * groups; i += 8, index = _mm256_add_ps(index, eight)) {
+    ShadeEight<kDepth, kFormat, kTextured, kSpecular, kFog>(k, s, w, i >> 3, index, pixel + i,
+                                                            kDepth ? cell + i : nullptr);
   }
-  // The walk's values moved past the groups: two steps of four a group.
-  const __m128i quads = _mm_set1_epi32(2 * groups);
-  for (int c = 0; c < kChannels; ++c) {
-    s.fixed[c] = _mm_add_epi32(s.fixed[c], _mm_mullo_epi32(k.fixed_step4[c], quads));
-  }
+  // The walk's values moved past the groups: the low halves of those a next group would take.
+  if (w.at != groups) SeekGroup<kTextured, kSpecular>(k, &w, groups);
+  for (int c = 0; c < kChannels; ++c) s.fixed[c] = _mm256_castsi256_si128(w.current[c]);
   if constexpr (kTextured) {
-    s.fixed_u = _mm_add_epi32(s.fixed_u, _mm_mullo_epi32(k.u_step4, quads));
-    s.fixed_v = _mm_add_epi32(s.fixed_v, _mm_mullo_epi32(k.v_step4, quads));
+    s.fixed_u = _mm256_castsi256_si128(w.current[6]);
+    s.fixed_v = _mm256_castsi256_si128(w.current[7]);
   }
   return 8 * groups;
 }

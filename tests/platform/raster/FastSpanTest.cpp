@@ -296,8 +296,9 @@ TEST_F(FastSpanTest, EveryCopyOfTheKernelsDrawsTheSamePixels) {
 }
 
 // Long smooth rows whose depth crosses 1 or 0 part-way along (or reaches it at an exact pixel,
-// with power-of-two steps), and rows wholly between: the AVX2 copy handles rows inside (0, 1)
-// apart from the others, and must draw what the SSE2 copy draws either way.
+// with power-of-two steps), and rows wholly between, drawn over each other so that runs of
+// groups of eight fail the depth test between groups that pass: the AVX2 copy must draw what
+// the SSE2 copy draws (the far and near values, and the values after a run of failed groups).
 TEST_F(FastSpanTest, RowsWhoseDepthLeavesTheRangeDrawAsTheOtherCopies) {
   if (AvailableSimdLevel() != SimdLevel::Avx2) GTEST_SKIP() << "the processor lacks AVX2";
   Random random{1208u};
