@@ -28,6 +28,14 @@ void WorkerPool::Pause() {
 #endif
 }
 
+void WorkerPool::Wake() {
+  if (!Asleep()) return;  // every thread is spinning or working: nothing to rouse
+  // A generation with no job: the threads see it change, find nothing to claim (the claim word
+  // still names the previous job) and spin again.
+  generation_.fetch_add(1, std::memory_order_release);
+  generation_.notify_all();
+}
+
 void WorkerPool::Start(void* object, Call call, int count) {
   if (size_ == 1 || count <= 1) {
     for (int index = 0; index < count; ++index) call(object, index);
@@ -79,9 +87,14 @@ void WorkerPool::Serve() {
       Pause();
       now = generation_.load(std::memory_order_acquire);
     }
-    while (now == seen) {
-      generation_.wait(seen, std::memory_order_acquire);
-      now = generation_.load(std::memory_order_acquire);
+    if (now == seen) {
+      sleepers_.fetch_add(1, std::memory_order_relaxed);
+      while (now == seen) {
+        generation_.wait(seen, std::memory_order_acquire);
+        now = generation_.load(std::memory_order_acquire);
+      }
+      sleepers_.fetch_sub(1, std::memory_order_relaxed);
+      wakeups_.fetch_add(1, std::memory_order_relaxed);
     }
     seen = now;
     if (stopping_.load(std::memory_order_relaxed)) return;
