@@ -72,6 +72,10 @@ inline constexpr bool kThreadsByDefault = true;
 // therefore wakes them ahead of the frame's draws (Rasterizer::Clear).
 inline constexpr int kWorkerSpins = 4000;
 
+// How often a worker woken ahead of work checks for the job before it sleeps again: long enough
+// to outlast a frame's clear and the set-up before its first draw (about 250 microseconds here).
+inline constexpr int kWokenWorkerSpins = 20000;
+
 // Ordered dither into 16-bit targets uses a kDitherSize x kDitherSize Bayer matrix.
 inline constexpr int kDitherSize = 4;
 

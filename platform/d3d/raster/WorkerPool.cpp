@@ -80,10 +80,11 @@ void WorkerPool::Help(std::uint32_t generation) {
 
 void WorkerPool::Serve() {
   std::uint32_t seen = 0;
+  int spins = kWorkerSpins;
   for (;;) {
-    // Spin a little for the next job, then sleep until the generation moves on.
+    // Spin a while for the next job, then sleep until the generation moves on.
     std::uint32_t now = generation_.load(std::memory_order_acquire);
-    for (int spin = 0; now == seen && spin < kWorkerSpins; ++spin) {
+    for (int spin = 0; now == seen && spin < spins; ++spin) {
       Pause();
       now = generation_.load(std::memory_order_acquire);
     }
@@ -98,7 +99,11 @@ void WorkerPool::Serve() {
     }
     seen = now;
     if (stopping_.load(std::memory_order_relaxed)) return;
-    Help(now);
+    // A generation whose job is not in the claim word was a Wake: work is on its way, so spin
+    // longer for it. (A job publishes its claim word before its generation.)
+    const bool woken = (claim_.load(std::memory_order_acquire) >> 32) != now;
+    spins = woken ? kWokenWorkerSpins : kWorkerSpins;
+    if (!woken) Help(now);
   }
 }
 
