@@ -8,7 +8,8 @@
 // (draw calls of one frame follow each other closely) and then sleep on an atomic wait, so an
 // idle pool costs no processor time. A thread woken from sleep takes tens of microseconds to run
 // again, so after an idle gap the caller can Wake() the threads ahead of the work (at a frame's
-// start) and have them spinning when the first job comes. Nothing is allocated per job.
+// start); woken so, they spin longer than between jobs, ready for the first job. Nothing is
+// allocated per job.
 
 #include <atomic>
 #include <cstdint>
