@@ -188,8 +188,14 @@ DrawResult Rasterizer::Clear(std::uint32_t count, const D3DRECT* rects, std::uin
       pixels += std::int64_t{rect.right - rect.left} * (rect.bottom - rect.top);
     }
   }
-  // Each worker clears its own bands, which it is about to draw into as well.
-  const bool in_bands = pool_ && pixels >= kMinParallelClearPixels;
+  // Each worker clears its own bands, which it is about to draw into as well. After an idle gap
+  // the workers sleep, and a sleeping worker takes longer to wake than such a clear takes: then
+  // the caller clears alone while they wake, so that they spin, ready, when the draws come.
+  bool in_bands = pool_ && pixels >= kMinParallelClearPixels;
+  if (pool_ && pool_->Asleep()) {
+    pool_->Wake();
+    in_bands = false;
+  }
   auto clear = [&](int worker) {
     const RowBands bands(worker, in_bands ? BandSets() : 1);
     for (std::uint32_t i = 0; i < count; ++i) {

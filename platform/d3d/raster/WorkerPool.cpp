@@ -28,6 +28,14 @@ void WorkerPool::Pause() {
 #endif
 }
 
+void WorkerPool::Wake() {
+  if (!Asleep()) return;  // every thread is spinning or working: nothing to rouse
+  // A generation with no job: the threads see it change, find nothing to claim (the claim word
+  // still names the previous job) and spin again.
+  generation_.fetch_add(1, std::memory_order_release);
+  generation_.notify_all();
+}
+
 void WorkerPool::Start(void* object, Call call, int count) {
   if (size_ == 1 || count <= 1) {
     for (int index = 0; index < count; ++index) call(object, index);
@@ -72,20 +80,30 @@ void WorkerPool::Help(std::uint32_t generation) {
 
 void WorkerPool::Serve() {
   std::uint32_t seen = 0;
+  int spins = kWorkerSpins;
   for (;;) {
-    // Spin a little for the next job, then sleep until the generation moves on.
+    // Spin a while for the next job, then sleep until the generation moves on.
     std::uint32_t now = generation_.load(std::memory_order_acquire);
-    for (int spin = 0; now == seen && spin < kWorkerSpins; ++spin) {
+    for (int spin = 0; now == seen && spin < spins; ++spin) {
       Pause();
       now = generation_.load(std::memory_order_acquire);
     }
-    while (now == seen) {
-      generation_.wait(seen, std::memory_order_acquire);
-      now = generation_.load(std::memory_order_acquire);
+    if (now == seen) {
+      sleepers_.fetch_add(1, std::memory_order_relaxed);
+      while (now == seen) {
+        generation_.wait(seen, std::memory_order_acquire);
+        now = generation_.load(std::memory_order_acquire);
+      }
+      sleepers_.fetch_sub(1, std::memory_order_relaxed);
+      wakeups_.fetch_add(1, std::memory_order_relaxed);
     }
     seen = now;
     if (stopping_.load(std::memory_order_relaxed)) return;
-    Help(now);
+    // A generation whose job is not in the claim word was a Wake: work is on its way, so spin
+    // longer for it. (A job publishes its claim word before its generation.)
+    const bool woken = (claim_.load(std::memory_order_acquire) >> 32) != now;
+    spins = woken ? kWokenWorkerSpins : kWorkerSpins;
+    if (!woken) Help(now);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -86,6 +87,47 @@ TEST(WorkerPoolTest, IndexZeroRunsOnTheCallerAndTheRestRunTogether) {
     EXPECT_NE(ids[1], ids[0]);
     EXPECT_NE(ids[1], ids[2]);
   }
+}
+
+// Waits, however long it takes, until the pool's threads have stopped spinning and sleep, then
+// a while longer, past the brief spinning inside the atomic wait itself.
+void WaitUntilAsleep(const WorkerPool& pool) {
+  while (!pool.Asleep()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+// Waking sleeping threads with no work for them: they come out of sleep, take no index of an
+// earlier or later job, and a pool woken again and again, woken while already awake, or woken
+// and at once destroyed still runs every index of every job exactly once and stops (a thread
+// left waiting would hang the test).
+TEST(WorkerPoolTest, WakingWithoutWorkRousesSleepersAndLeavesJobsWhole) {
+  std::atomic<int> calls[5] = {};
+  auto job = [&](int index) { calls[index].fetch_add(1); };
+  int runs = 0;
+  {
+    WorkerPool pool(3);
+    for (int gap = 0; gap < 4; ++gap) {
+      pool.Run(job, 5);
+      ++runs;
+      WaitUntilAsleep(pool);
+      const std::uint64_t woken = pool.Wakeups();
+      pool.Wake();
+      while (pool.Wakeups() == woken) std::this_thread::yield();
+      pool.Wake();  // while they spin: nothing to do
+      if (gap % 2 == 1) {
+        pool.Run(job, 5);
+        ++runs;
+      }
+    }
+    WaitUntilAsleep(pool);
+    pool.Wake();  // destroyed as they wake
+  }
+  for (int index = 0; index < 5; ++index) EXPECT_EQ(calls[index].load(), runs) << "index " << index;
+  WorkerPool alone(1);  // no threads to wake
+  alone.Wake();
+  EXPECT_FALSE(alone.Asleep());
+  alone.Run(job, 5);
+  for (int index = 0; index < 5; ++index) EXPECT_EQ(calls[index].load(), runs + 1);
 }
 
 constexpr int kWidth = 203;  // not a whole number of bands either way
@@ -364,6 +406,49 @@ TEST(ThreadedDrawTest, SleepingWorkersWakeForDrawsAndStopOnDestruction) {
   std::this_thread::sleep_for(std::chrono::milliseconds(20));  // destroyed asleep
   raster.SetThreadCount(0);
   EXPECT_EQ(raster.ThreadCount(), 1);
+}
+
+// Frames on a target large enough for its clear to be shared out, drawn back to back and after
+// idle gaps in which the workers fall asleep (the clear is then done by the caller while they
+// wake, and the draw finds them woken early): every clear covers the whole target and depth
+// buffer, and every frame is the same as with one thread.
+TEST(ThreadedDrawTest, FramesAfterIdleGapsGiveTheSamePixels) {
+  constexpr int kWide = 320, kTall = 200;  // over the size of a shared clear
+  std::vector<std::vector<std::uint32_t>> one_thread;
+  for (int threads : {1, 2, 3}) {
+    Surface16 target(kWide, kTall);
+    Surface32 depth(kWide, kTall);
+    Rasterizer raster;
+    raster.SetThreadCount(threads);
+    raster.SetRenderTarget(TargetOf(target));
+    raster.SetDepthBuffer({depth.Origin(), depth.Pitch(), kWide, kTall, DepthFormat::Depth32});
+    TestRandom random{31};
+    auto uniform = [](const auto& pixels) {
+      return std::count(pixels.begin(), pixels.end(), pixels.front()) ==
+             static_cast<std::ptrdiff_t>(pixels.size());
+    };
+    for (int frame = 0; frame < 6; ++frame) {
+      if (frame % 3 != 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      const D3DRECT all = {0, 0, kWide, kTall};
+      raster.Clear(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, random.Bits(),
+                   random.Uniform(0.5f, 1.0f));
+      const std::string what = std::to_string(threads) + " threads, frame " + std::to_string(frame);
+      EXPECT_TRUE(uniform(Pixels(target)) && uniform(Pixels(depth))) << what << ": cleared";
+      std::vector<D3DTLVERTEX> vertices;
+      for (int t = 0; t < 300; ++t) AddTriangle(random, &vertices);
+      ASSERT_EQ(DrawList(raster, vertices), DrawResult::Ok);
+      const std::vector<std::uint16_t> colours = Pixels(target);
+      std::vector<std::uint32_t> pixels = Pixels(depth);
+      pixels.insert(pixels.end(), colours.begin(), colours.end());
+      if (threads == 1) {
+        EXPECT_FALSE(uniform(colours)) << what << ": nothing drawn";
+        one_thread.push_back(pixels);
+      } else {
+        EXPECT_TRUE(pixels == one_thread[static_cast<std::size_t>(frame)]) << what;
+      }
+    }
+    EXPECT_TRUE(target.BorderUntouched() && depth.BorderUntouched());
+  }
 }
 
 // Once a frame has been drawn, drawing it again with several threads allocates nothing: the
