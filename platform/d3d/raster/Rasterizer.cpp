@@ -188,14 +188,12 @@ DrawResult Rasterizer::Clear(std::uint32_t count, const D3DRECT* rects, std::uin
       pixels += std::int64_t{rect.right - rect.left} * (rect.bottom - rect.top);
     }
   }
-  // Each worker clears its own bands, which it is about to draw into as well. After an idle gap
-  // the workers sleep, and a sleeping worker takes longer to wake than such a clear takes: then
-  // the caller clears alone while they wake, so that they spin, ready, when the draws come.
-  bool in_bands = pool_ && pixels >= kMinParallelClearPixels;
-  if (pool_ && pool_->Asleep()) {
-    pool_->Wake();
-    in_bands = false;
-  }
+  // Each worker clears its own bands, which it is about to draw into as well; a worker that has
+  // not woken by the time the caller is done with its own bands leaves them to the caller. A
+  // clear too small to share still wakes sleeping workers, so that they spin, ready, when the
+  // frame's draws come (waking takes tens of microseconds).
+  const bool in_bands = pool_ && pixels >= kMinParallelClearPixels;
+  if (!in_bands && pool_ && pool_->Asleep()) pool_->Wake();
   auto clear = [&](int worker) {
     const RowBands bands(worker, in_bands ? BandSets() : 1);
     for (std::uint32_t i = 0; i < count; ++i) {
