@@ -186,18 +186,15 @@ void ControlPainter::PaintControl(TForm& Form, TControl& Control, std::vector<Ac
     if (ImGui::RadioButton(Label(radio->Caption()).c_str(), radio->Checked()))
       Actions.push_back(On(Form, radio, [](TRadioButton* r) { r->Click(); }));
   } else if (auto* list = dynamic_cast<TListBox*>(&Control)) {
-    // A framed scrolling region, as a list box is, that also scrolls sideways: a line longer
-    // than the list can then be read to its end instead of being cut at the list's edge.
-    if (ImGui::BeginChildFrame(ImGui::GetID("##list"), size,
-                               ImGuiWindowFlags_HorizontalScrollbar)) {
+    if (ImGui::BeginListBox("##list", size)) {
       for (int i = 0; i < list->Items()->Count(); ++i) {
         ImGui::PushID(i);
         if (ImGui::Selectable(list->Items()->Strings(i).c_str(), list->ItemIndex() == i))
           Actions.push_back(On(Form, list, [i](TListBox* l) { l->ClickItem(i); }));
         ImGui::PopID();
       }
+      ImGui::EndListBox();
     }
-    ImGui::EndChildFrame();
   } else if (auto* label = dynamic_cast<TLabel*>(&Control)) {
     ImGui::TextUnformatted(StripAccessKeys(label->Caption()).c_str());
   } else if (auto* group = dynamic_cast<TGroupBox*>(&Control)) {

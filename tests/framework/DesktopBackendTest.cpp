@@ -28,7 +28,6 @@
 #include "framework/Edit.h"
 #include "framework/Exceptions.h"
 #include "framework/Form.h"
-#include "framework/ListBox.h"
 #include "framework/Menu.h"
 #include "framework/Panel.h"
 #include "framework/backends/HeadlessBackend.h"
@@ -237,25 +236,6 @@ TEST_P(DesktopTest, AFormShowsItsButtonAndEditAtTheirPlaces) {
   EXPECT_GE(frame.Colours(8, 8, 121, 18).size(), 2u);
   // The check box: its box and caption.
   EXPECT_GE(frame.Colours(160, 150, 120, 17).size(), 3u);
-}
-
-// A list box whose longest line is wider than the list shows a scroll bar along its bottom to
-// reach the line's end; one whose lines all fit does not.
-TEST_P(DesktopTest, AListBoxScrollsSidewaysToALineLongerThanItself) {
-  auto* longer = Make<TListBox>(8, 8, 140, 90);
-  longer->Items()->Add("short");
-  longer->Items()->Add("a line far longer than the list box is wide, which must stay readable");
-  auto* fitting = Make<TListBox>(168, 8, 140, 90);
-  fitting->Items()->Add("short");
-  fitting->Items()->Add("fits too");
-  form->Show();
-  Pump();
-  const Frame frame = Capture("list_boxes");
-  // The bottom strip of each list, inside its frame, below its two lines.
-  EXPECT_GE(frame.Colours(8 + 4, 8 + 90 - 12, 140 - 8, 8).size(), 2u)
-      << "the longer line gives no scroll bar";
-  EXPECT_EQ(frame.Colours(168 + 4, 8 + 90 - 12, 140 - 8, 8).size(), 1u)
-      << "a list whose lines fit shows a scroll bar";
 }
 
 // The menu bar is exactly kMenuBarHeight high, whatever font gives its captions' glyphs
